@@ -1,0 +1,54 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace cs {
+
+// The base of everything placed on a form: an owner that destroys it, a Name, the components it
+// owns in creation order, a Loaded step once its stored properties are set, and a notification
+// when a component it refers to goes away.
+class Component {
+public:
+    enum class Operation { Insert, Remove };
+
+    // Registers with owner (may be null), which destroys its components in reverse order.
+    explicit Component(Component* owner);
+    virtual ~Component();
+    Component(const Component&) = delete;
+    Component& operator=(const Component&) = delete;
+
+    Component* Owner() const noexcept { return m_owner; }
+    const std::string& Name() const noexcept { return m_name; }
+    void SetName(std::string name) { m_name = std::move(name); }
+
+    // Owned components in creation order.
+    const std::vector<Component*>& Components() const noexcept { return m_components; }
+    Component* FindComponent(const std::string& name) const;
+
+    // There is no visual designer: the program always runs, never designs.
+    bool Designing() const noexcept { return false; }
+    // True while a form applies the stored properties, until Loaded.
+    bool Loading() const noexcept { return m_loading; }
+    void BeginLoading() noexcept { m_loading = true; }
+    // Called once the stored properties are set. Overrides call the base first.
+    virtual void Loaded() { m_loading = false; }
+
+    // Asks other to call this->Notification(other, Remove) when it is destroyed.
+    void FreeNotification(Component* other);
+    void RemoveFreeNotification(Component* other);
+
+protected:
+    // Told when a component that this one refers to is destroyed; clear the reference here.
+    virtual void Notification(Component* component, Operation operation);
+
+private:
+    void RemoveComponent(Component* component);
+
+    Component* m_owner;
+    std::string m_name;
+    std::vector<Component*> m_components;
+    std::vector<Component*> m_freeNotifies;
+    bool m_loading = false;
+};
+
+}  // namespace cs

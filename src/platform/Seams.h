@@ -1,0 +1,79 @@
+#pragma once
+#include <windows.h>
+#include <wininet.h>
+
+#include <string>
+#include <type_traits>
+
+#include "platform/Handles.h"
+
+// Side effects that a test must not perform for real sit behind these interfaces. Each has a
+// Win32 implementation (the default) and can be replaced for the length of a test with
+// ScopedSeam. Each holds only the operations the program really calls.
+namespace cs {
+
+class IInternet {
+public:
+    virtual ~IInternet() = default;
+    virtual BOOL GetConnectedState(DWORD* flags, DWORD reserved) = 0;
+    virtual HINTERNET Open(const char* agent, DWORD accessType, const char* proxy,
+                           const char* proxyBypass, DWORD flags) = 0;
+    virtual HINTERNET OpenUrl(HINTERNET session, const char* url, const char* headers,
+                              DWORD headersLength, DWORD flags, DWORD_PTR context) = 0;
+    virtual BOOL ReadFile(HINTERNET file, void* buffer, DWORD size, DWORD* read) = 0;
+    virtual BOOL CloseHandle(HINTERNET handle) = 0;
+};
+
+class ISystemTime {
+public:
+    virtual ~ISystemTime() = default;
+    virtual void GetSystemTime(SYSTEMTIME& utc) = 0;
+    virtual void GetLocalTime(SYSTEMTIME& local) = 0;
+    // ERROR_SUCCESS, or the system's error code when the clock was not set.
+    virtual DWORD SetSystemTime(const SYSTEMTIME& utc) = 0;
+    virtual DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION& zone) = 0;
+};
+
+class IMessageBoxes {
+public:
+    virtual ~IMessageBoxes() = default;
+    // MessageBoxA: the button pressed (IDOK, ...), 0 on failure.
+    virtual int Show(HWND owner, const std::string& text, const std::string& caption,
+                     UINT type) = 0;
+};
+
+IInternet& Internet();
+ISystemTime& SystemTime();
+IMessageBoxes& MessageBoxes();
+
+// nullptr puts the system implementation back. Returns the one replaced.
+IInternet* ReplaceInternet(IInternet* seam);
+ISystemTime* ReplaceSystemTime(ISystemTime* seam);
+IMessageBoxes* ReplaceMessageBoxes(IMessageBoxes* seam);
+
+// Installs a seam for the life of the guard and puts the previous one back.
+template <typename I>
+class ScopedSeam {
+public:
+    explicit ScopedSeam(I& seam) : m_previous(Replace(&seam)) {}
+    ~ScopedSeam() { Replace(m_previous); }
+    ScopedSeam(const ScopedSeam&) = delete;
+    ScopedSeam& operator=(const ScopedSeam&) = delete;
+
+private:
+    static I* Replace(I* seam) {
+        if constexpr (std::is_same_v<I, IInternet>) return ReplaceInternet(seam);
+        if constexpr (std::is_same_v<I, ISystemTime>) return ReplaceSystemTime(seam);
+        if constexpr (std::is_same_v<I, IMessageBoxes>) return ReplaceMessageBoxes(seam);
+    }
+    I* m_previous;
+};
+
+namespace detail {
+inline void CloseInternetHandle(HINTERNET handle) noexcept { Internet().CloseHandle(handle); }
+}  // namespace detail
+
+// An internet handle closed through the seam that opened it.
+using unique_hinternet = unique_handle<HINTERNET, detail::CloseInternetHandle>;
+
+}  // namespace cs

@@ -1,0 +1,148 @@
+#pragma once
+// Recording fakes for the seams; install them with ScopedSeam for the length of a test.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Seams.h"
+
+namespace cs::test {
+
+struct ShownBox {
+    HWND Owner;
+    std::string Text;
+    std::string Caption;
+    UINT Type;
+};
+
+class FakeMessageBoxes final : public IMessageBoxes {
+public:
+    int Show(HWND owner, const std::string& text, const std::string& caption,
+             UINT type) override {
+        Shown.push_back({owner, text, caption, type});
+        if (OnShow) OnShow();
+        return IDOK;
+    }
+    std::vector<ShownBox> Shown;
+    // Runs while a box is "open", to model the nested message loop of a real one.
+    std::function<void()> OnShow;
+};
+
+class FakeSystemTime final : public ISystemTime {
+public:
+    void GetSystemTime(SYSTEMTIME& utc) override { utc = Utc; }
+    void GetLocalTime(SYSTEMTIME& local) override {
+        local = Local;
+        Calls.push_back("GetLocalTime");
+    }
+    DWORD SetSystemTime(const SYSTEMTIME& utc) override {
+        Calls.push_back("SetSystemTime");
+        SetTimes.push_back(utc);
+        return SetResult;
+    }
+    DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION& zone) override {
+        zone = Zone;
+        return ZoneResult;
+    }
+
+    SYSTEMTIME Utc{};
+    SYSTEMTIME Local{};
+    TIME_ZONE_INFORMATION Zone{};
+    DWORD ZoneResult = TIME_ZONE_ID_UNKNOWN;
+    DWORD SetResult = ERROR_SUCCESS;
+    std::vector<SYSTEMTIME> SetTimes;
+    std::vector<std::string> Calls;
+};
+
+struct InternetOpenCall {
+    std::string Agent;
+    DWORD AccessType;
+    bool ProxyIsNull;
+    std::string Proxy;
+    bool BypassIsNull;
+    DWORD Flags;
+};
+
+struct UrlOpenCall {
+    HINTERNET Session;
+    std::string Url;
+    bool HeadersAreNull;
+    DWORD HeadersLength;
+    DWORD Flags;
+    DWORD_PTR Context;
+};
+
+class FakeInternet final : public IInternet {
+public:
+    BOOL GetConnectedState(DWORD* flags, DWORD reserved) override {
+        ConnectedFlagsIn = *flags;
+        ConnectedReserved = reserved;
+        ++ConnectedCalls;
+        *flags = 0;
+        return Connected;
+    }
+    HINTERNET Open(const char* agent, DWORD accessType, const char* proxy, const char* bypass,
+                   DWORD flags) override {
+        Opens.push_back({agent ? agent : "", accessType, proxy == nullptr, proxy ? proxy : "",
+                         bypass == nullptr, flags});
+        return FailOpen ? nullptr : NewHandle();
+    }
+    HINTERNET OpenUrl(HINTERNET session, const char* url, const char* headers, DWORD headersLength,
+                      DWORD flags, DWORD_PTR context) override {
+        UrlOpens.push_back({session, url ? url : "", headers == nullptr, headersLength, flags,
+                            context});
+        return FailOpenUrl ? nullptr : NewHandle();
+    }
+    BOOL ReadFile(HINTERNET, void* buffer, DWORD size, DWORD* read) override {
+        ReadSizes.push_back(size);
+        if (FailRead) {
+            *read = 0;
+            return FALSE;
+        }
+        const DWORD n = static_cast<DWORD>(std::min<std::size_t>(size, Data.size()));
+        std::copy_n(Data.data(), n, static_cast<char*>(buffer));
+        *read = n;
+        return TRUE;
+    }
+    BOOL CloseHandle(HINTERNET handle) override {
+        Closed.push_back(handle);
+        return TRUE;
+    }
+
+    // Handles handed out and not closed.
+    std::vector<HINTERNET> OpenHandles() const {
+        std::vector<HINTERNET> open;
+        for (HINTERNET h : Issued)
+            if (std::count(Closed.begin(), Closed.end(), h) != 1) open.push_back(h);
+        return open;
+    }
+
+    BOOL Connected = TRUE;
+    bool FailOpen = false;
+    bool FailOpenUrl = false;
+    bool FailRead = false;
+    std::string Data;
+    DWORD ConnectedFlagsIn = 0;
+    DWORD ConnectedReserved = 99;
+    int ConnectedCalls = 0;
+    std::vector<InternetOpenCall> Opens;
+    std::vector<UrlOpenCall> UrlOpens;
+    std::vector<DWORD> ReadSizes;
+    std::vector<HINTERNET> Issued;
+    std::vector<HINTERNET> Closed;
+
+private:
+    HINTERNET NewHandle() {
+        Issued.push_back(reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(0x1000 + Issued.size())));
+        return Issued.back();
+    }
+};
+
+SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour = 0, int minute = 0,
+                          int second = 0, int ms = 0);
+
+}  // namespace cs::test
