@@ -7,8 +7,8 @@
 namespace cs {
 namespace {
 
-std::string Format(int (*format)(LCID, DWORD, const SYSTEMTIME*, LPCSTR, LPSTR, int), DWORD flags,
-                   const SYSTEMTIME& st) {
+// GetDateFormatA and GetTimeFormatA share one signature (and, on x86, one calling convention).
+std::string Format(decltype(&::GetDateFormatA) format, DWORD flags, const SYSTEMTIME& st) {
     char buffer[128];
     const int length = format(LOCALE_USER_DEFAULT, flags, &st, nullptr, buffer, sizeof buffer);
     return length > 0 ? std::string(buffer, length - 1) : std::string();
