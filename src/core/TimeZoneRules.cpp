@@ -46,7 +46,11 @@ DateTime TransitionDate(const TransitionRule& rule, int currentYear) {
 std::string BiasToText(int minutes) {
     // In 64 bits, so that the magnitude of the most negative int does not overflow.
     const long long magnitude = std::llabs(static_cast<long long>(minutes));
-    return (minutes < 0 ? "-" : "") + TwoDigits(magnitude / 60) + ":" + TwoDigits(magnitude % 60);
+    std::string text = minutes < 0 ? "-" : "";
+    text += TwoDigits(magnitude / 60);
+    text += ':';
+    text += TwoDigits(magnitude % 60);
+    return text;
 }
 
 }  // namespace cs

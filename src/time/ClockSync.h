@@ -21,16 +21,16 @@ extern DateTime LastSyncTime;
 class IClockSyncView {
 public:
     virtual ~IClockSyncView() = default;
-    virtual void SetLastPingText(const std::string& text) = 0;    // lblLastPing
-    virtual void SetSystemUtcText(const std::string& text) = 0;   // lblSystemUtc
-    virtual bool DailyTimerEnabled() const = 0;                   // Timer2
+    virtual void SetLastPingText(const std::string& text) = 0;   // lblLastPing
+    virtual void SetSystemUtcText(const std::string& text) = 0;  // lblSystemUtc
+    virtual bool DailyTimerEnabled() const = 0;                  // Timer2
     // Enabling an enabled timer changes nothing and does not restart its countdown.
     virtual void SetDailyTimerEnabled(bool enabled) = 0;
-    virtual bool AutomaticChecked() const = 0;                    // mnuAutomatic
-    virtual void SetAutomaticChecked(bool checked) = 0;           // mnuAutomatic
-    virtual void SetTrayAutomaticChecked(bool checked) = 0;       // PingDaily1
-    virtual void SetWindowWaitCursor(bool wait) = 0;              // the main window's cursor
-    virtual void SetApplicationWaitCursor(bool wait) = 0;         // over all program windows
+    virtual bool AutomaticChecked() const = 0;               // mnuAutomatic
+    virtual void SetAutomaticChecked(bool checked) = 0;      // mnuAutomatic
+    virtual void SetTrayAutomaticChecked(bool checked) = 0;  // PingDaily1
+    virtual void SetWindowWaitCursor(bool wait) = 0;         // the main window's cursor
+    virtual void SetApplicationWaitCursor(bool wait) = 0;    // over all program windows
 };
 
 // The synchronization commands and timers of the main window.

@@ -1,0 +1,233 @@
+#include "time/ClockSync.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <ostream>
+
+#include "core/Exception.h"
+#include "platform/AppInfo.h"
+#include "platform/Locale.h"
+#include "platform/SystemError.h"
+#include "support/Fakes.h"
+#include "time/DaytimeClient.h"
+#include "time/SyncTestSupport.h"
+
+namespace cs {
+namespace {
+
+using test::FakeClockSyncView;
+using test::NistReply;
+using test::SyncSettingsScope;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+const std::string kCannotReach =
+    "Cannot reach then specified Veritan Clock.  This may be \r\n"
+    "caused by misconfigured proxy information or a firewall \r\n"
+    "preventing access to port 13";
+const std::string kNoConnection = "No on-line connection to the internet currently exists.";
+
+// The system clock is 89.75 s behind the server: its milliseconds count in the difference.
+const DateTime kUtc = EncodeDate(2007, 12, 3) + EncodeTime(21, 38, 17, 250);
+const DateTime kLocal = EncodeDate(2007, 12, 3) + EncodeTime(16, 38, 17, 250);
+const DateTime kServer = EncodeDate(2007, 12, 3) + EncodeTime(21, 39, 47, 0);
+const char* const kReportLines = "0 Days\r\n0 Hours\r\n1 Minutes\r\n29 Seconds";
+
+class SyncClockTest : public ::testing::Test {
+protected:
+    SyncClockTest() {
+        SilentSync = false;
+        LastSyncTime = 0.0;
+        ServerAddress = "192.0.2.13";
+        m_time.Utc = test::MakeSystemTime(2007, 12, 3, 21, 38, 17, 250);
+        m_time.Local = test::MakeSystemTime(2007, 12, 3, 16, 38, 17, 250);
+        m_internet.Data = NistReply(kServer);
+    }
+    ~SyncClockTest() override { SilentSync = false; }
+
+    // Nothing of a synchronization was recorded: clock, last-ping label and setting, timer.
+    void ExpectNothingRecorded() {
+        EXPECT_TRUE(m_time.SetTimes.empty());
+        EXPECT_EQ(LastSyncTime, 0.0);
+        EXPECT_EQ(m_view.LastPing, std::nullopt);
+        EXPECT_EQ(SyncSettingsScope::Raw("LastPing"), "before");
+        EXPECT_TRUE(m_view.Timer2Enabled);
+    }
+
+    SyncSettingsScope m_settings;
+    test::FakeSystemTime m_time;
+    test::FakeInternet m_internet;
+    test::FakeMessageBoxes m_boxes;
+    ScopedSeam<ISystemTime> m_timeSeam{m_time};
+    ScopedSeam<IInternet> m_internetSeam{m_internet};
+    ScopedSeam<IMessageBoxes> m_boxesSeam{m_boxes};
+    FakeClockSyncView m_view{&m_time.Calls};
+    ClockSync m_sync{m_view};
+};
+
+TEST_F(SyncClockTest, TakesTheLocalTimeBeforeSettingTheClockAndRecordsItAfter) {
+    bool clockSet = false;
+    const double result = m_sync.SyncClock(true, &clockSet);
+
+    EXPECT_NEAR(result * kSecondsPerDay, 89.75, 1e-6);
+    EXPECT_TRUE(clockSet);
+    EXPECT_THAT(m_time.Calls,
+                ElementsAre("GetLocalTime", "SetSystemTime", "SetLastPingText", "DisableTimer2"));
+    // The server's time as sent, in UTC, to the whole second; 3 December 2007 was a Monday.
+    ASSERT_EQ(m_time.SetTimes.size(), 1u);
+    const SYSTEMTIME& set = m_time.SetTimes[0];
+    EXPECT_EQ(std::vector<int>({set.wYear, set.wMonth, set.wDayOfWeek, set.wDay, set.wHour,
+                                set.wMinute, set.wSecond, set.wMilliseconds}),
+              std::vector<int>({2007, 12, 1, 3, 21, 39, 47, 0}));
+    EXPECT_EQ(LastSyncTime, kLocal);
+    EXPECT_EQ(m_view.LastPing, DateTimeToText(kLocal));
+    EXPECT_EQ(SyncSettingsScope::Raw("LastPing"), m_view.LastPing);
+    EXPECT_FALSE(m_view.Timer2Enabled);
+    EXPECT_TRUE(m_boxes.Shown.empty());
+}
+
+TEST_F(SyncClockTest, PingReportsTheAdjustmentAfterSettingTheClock) {
+    m_boxes.OnShow = [&] { EXPECT_EQ(m_time.SetTimes.size(), 1u); };
+    m_sync.mnuPingClick();
+
+    ASSERT_EQ(m_boxes.Shown.size(), 1u);
+    EXPECT_EQ(m_boxes.Shown[0].Text,
+              std::string("System Clock has been adjusted by ...\r\n\r\n") + kReportLines);
+    EXPECT_EQ(m_boxes.Shown[0].Caption, ApplicationTitle());
+    EXPECT_EQ(m_boxes.Shown[0].Type & (MB_ICONMASK | MB_TYPEMASK), UINT{MB_OK});
+    EXPECT_THAT(m_view.WindowCursor, ElementsAre(true, false));
+}
+
+TEST_F(SyncClockTest, PingSpeaksUpEvenAfterAnInterruptedDailySync) {
+    SilentSync = true;
+    m_internet.Data = "\nnot a time line\n";
+    m_sync.mnuPingClick();
+    ASSERT_EQ(m_boxes.Shown.size(), 1u);
+    EXPECT_EQ(m_boxes.Shown[0].Text, kCannotReach);
+}
+
+struct NoTimeCase {
+    const char* Name;
+    std::function<void(test::FakeInternet&)> Arrange;
+    bool Silent;
+    std::vector<std::string> Boxes;
+};
+void PrintTo(const NoTimeCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class SyncWithoutTime : public SyncClockTest, public ::testing::WithParamInterface<NoTimeCase> {};
+
+TEST_P(SyncWithoutTime, TellsOnlyWhatItMustAndChangesNothing) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    GetParam().Arrange(m_internet);
+    SilentSync = GetParam().Silent;
+
+    EXPECT_EQ(m_sync.SyncClock(true), NoTimeObtained);
+
+    std::vector<std::string> shown;
+    for (const auto& box : m_boxes.Shown) shown.push_back(box.Text);
+    EXPECT_EQ(shown, GetParam().Boxes);
+    ExpectNothingRecorded();
+}
+
+const auto kUnusableReply = [](test::FakeInternet& i) { i.Data = "\n60000 no time here\n"; };
+const auto kFailedFetch = [](test::FakeInternet& i) { i.FailOpenUrl = true; };
+const auto kOffline = [](test::FakeInternet& i) { i.Connected = FALSE; };
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, SyncWithoutTime,
+    ::testing::Values(NoTimeCase{"UnusableReply", kUnusableReply, false, {kCannotReach}},
+                      NoTimeCase{"UnusableReplySilent", kUnusableReply, true, {}},
+                      NoTimeCase{"FailedFetch", kFailedFetch, false, {kCannotReach}},
+                      NoTimeCase{"FailedFetchSilent", kFailedFetch, true, {}},
+                      // The client has said so already, also during the daily sync.
+                      NoTimeCase{"Offline", kOffline, false, {kNoConnection}},
+                      NoTimeCase{"OfflineSilent", kOffline, true, {kNoConnection}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(SyncClockTest, DailySyncIsSilentAboutAnUnreachableServerAndStaysArmed) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    m_internet.Data = "\nnot a time line\n";
+    m_sync.Timer2Timer();
+    EXPECT_TRUE(m_boxes.Shown.empty());
+    EXPECT_FALSE(SilentSync);
+    EXPECT_THAT(m_view.ApplicationCursor, ElementsAre(true, false));
+    ExpectNothingRecorded();
+}
+
+TEST_F(SyncClockTest, DailySyncDoesNothingWhileSwitchedOff) {
+    m_view.Automatic = false;
+    m_sync.Timer2Timer();
+    EXPECT_EQ(m_internet.ConnectedCalls, 0);
+    EXPECT_TRUE(m_view.ApplicationCursor.empty());
+    EXPECT_TRUE(m_time.SetTimes.empty());
+}
+
+TEST_F(SyncClockTest, ConversionErrorLeavesEverythingButRestoresCursorAndSilence) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    m_internet.Data = "\n60000 07-1x-03 21:39:47 00 0 0 50.0 UTC(NIST) *\n";
+
+    EXPECT_THROW(m_sync.mnuPingClick(), EConvertError);
+    EXPECT_THAT(m_view.WindowCursor, ElementsAre(true, false));
+
+    EXPECT_THROW(m_sync.Timer2Timer(), EConvertError);
+    EXPECT_FALSE(SilentSync);
+    EXPECT_THAT(m_view.ApplicationCursor, ElementsAre(true, false));
+
+    EXPECT_TRUE(m_boxes.Shown.empty());
+    ExpectNothingRecorded();
+}
+
+struct RefusalCase {
+    const char* Name;
+    DWORD Error;
+    bool AdministratorHint;
+};
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class ClockRefused : public SyncClockTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsNothing) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    m_time.SetResult = GetParam().Error;
+    m_sync.mnuPingClick();
+
+    ASSERT_EQ(m_time.SetTimes.size(), 1u);
+    m_time.SetTimes.clear();
+    ExpectNothingRecorded();
+    ASSERT_EQ(m_boxes.Shown.size(), 1u);
+    const std::string& text = m_boxes.Shown[0].Text;
+    EXPECT_THAT(text, HasSubstr("could not be set"));
+    EXPECT_THAT(text, HasSubstr(kReportLines));
+    EXPECT_THAT(text, HasSubstr(SystemErrorText(GetParam().Error)));
+    EXPECT_THAT(text, Not(HasSubstr("adjusted")));
+    EXPECT_EQ(text.find("administrator") != std::string::npos, GetParam().AdministratorHint);
+    EXPECT_EQ(m_boxes.Shown[0].Type & (MB_ICONMASK | MB_TYPEMASK), UINT{MB_OK});
+}
+
+TEST_P(ClockRefused, DailySyncKeepsQuietAndTriesAgain) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    m_time.SetResult = GetParam().Error;
+    m_sync.Timer2Timer();
+
+    EXPECT_EQ(m_time.SetTimes.size(), 1u);
+    m_time.SetTimes.clear();
+    EXPECT_TRUE(m_boxes.Shown.empty());
+    ExpectNothingRecorded();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Errors, ClockRefused,
+    ::testing::Values(RefusalCase{"PrivilegeNotHeld", ERROR_PRIVILEGE_NOT_HELD, true},
+                      RefusalCase{"AccessDenied", ERROR_ACCESS_DENIED, false},
+                      RefusalCase{"InvalidParameter", ERROR_INVALID_PARAMETER, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+}  // namespace
+}  // namespace cs
