@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -25,14 +26,15 @@ HKEY CreateKey(const std::string& path, LONG& result) {
     return result == ERROR_SUCCESS ? key : nullptr;
 }
 
-// Opens (creating when missing) the settings key. The handle used is the first one; a second
-// create, closed at once, is the one whose outcome decides whether the key is usable.
+// Opens the settings key, creating it and any missing parent. The first handle is the one used;
+// a second create, closed at once, confirms the key is there. A null first handle fails as well,
+// or a read through it would pass for an absent value and quietly give the default.
 unique_hkey OpenSettingsKey(std::string_view keyName) {
     const std::string path = KeyPath(keyName);
     LONG result = ERROR_SUCCESS;
     unique_hkey key(CreateKey(path, result));
-    unique_hkey check(CreateKey(path, result));
-    if (result != ERROR_SUCCESS) throw ERegistryException("Failed to create key " + path);
+    const unique_hkey check(CreateKey(path, result));
+    if (result != ERROR_SUCCESS || !key) throw ERegistryException("Failed to create key " + path);
     return key;
 }
 
@@ -71,7 +73,8 @@ std::string ReadSetting(std::string_view keyName, std::string_view valueName,
             result = ::RegQueryValueExA(key.get(), name.c_str(), nullptr, &type,
                                         reinterpret_cast<BYTE*>(data.data()), &size);
         }
-        if (result != ERROR_SUCCESS) throw ERegistryException("Failed to get data for '" + name + "'");
+        if (result != ERROR_SUCCESS)
+            throw ERegistryException("Failed to get data for '" + name + "'");
         if (type != REG_SZ && type != REG_EXPAND_SZ) {
             throw ERegistryException("Invalid data type for '" + name + "'");
         }

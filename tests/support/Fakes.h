@@ -21,8 +21,7 @@ struct ShownBox {
 
 class FakeMessageBoxes final : public IMessageBoxes {
 public:
-    int Show(HWND owner, const std::string& text, const std::string& caption,
-             UINT type) override {
+    int Show(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
         Shown.push_back({owner, text, caption, type});
         if (OnShow) OnShow();
         return IDOK;
@@ -93,17 +92,21 @@ public:
     }
     HINTERNET OpenUrl(HINTERNET session, const char* url, const char* headers, DWORD headersLength,
                       DWORD flags, DWORD_PTR context) override {
-        UrlOpens.push_back({session, url ? url : "", headers == nullptr, headersLength, flags,
-                            context});
+        UrlOpens.push_back(
+            {session, url ? url : "", headers == nullptr, headersLength, flags, context});
         return FailOpenUrl ? nullptr : NewHandle();
     }
     BOOL ReadFile(HINTERNET, void* buffer, DWORD size, DWORD* read) override {
         ReadSizes.push_back(size);
+        const DWORD n = static_cast<DWORD>(std::min<std::size_t>(size, Data.size()));
         if (FailRead) {
-            *read = 0;
+            // A failed read may still have touched the buffer and the count; callers must
+            // not trust either.
+            const DWORD junk = std::min(n, FailedReadCount);
+            std::copy_n(Data.data(), junk, static_cast<char*>(buffer));
+            *read = junk;
             return FALSE;
         }
-        const DWORD n = static_cast<DWORD>(std::min<std::size_t>(size, Data.size()));
         std::copy_n(Data.data(), n, static_cast<char*>(buffer));
         *read = n;
         return TRUE;
@@ -125,6 +128,8 @@ public:
     bool FailOpen = false;
     bool FailOpenUrl = false;
     bool FailRead = false;
+    // What a failed read reports as read (and copies from Data); 0 unless a test asks.
+    DWORD FailedReadCount = 0;
     std::string Data;
     DWORD ConnectedFlagsIn = 0;
     DWORD ConnectedReserved = 99;
@@ -137,7 +142,8 @@ public:
 
 private:
     HINTERNET NewHandle() {
-        Issued.push_back(reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(0x1000 + Issued.size())));
+        Issued.push_back(
+            reinterpret_cast<HINTERNET>(static_cast<std::uintptr_t>(0x1000 + Issued.size())));
         return Issued.back();
     }
 };
