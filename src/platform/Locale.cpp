@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "platform/SystemTimes.h"
+
 namespace cs {
 namespace {
 
@@ -17,25 +19,16 @@ std::string Format(decltype(&::GetDateFormatA) format, DWORD flags, const SYSTEM
 }  // namespace
 
 std::string DateTimeToText(DateTime value) {
-    const CivilDate date = DecodeDate(value);
-    const TimeOfDay time = DecodeTime(value);
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(date.Year);
-    st.wMonth = static_cast<WORD>(date.Month);
-    st.wDay = static_cast<WORD>(date.Day);
-    st.wDayOfWeek = static_cast<WORD>(WeekDay(value));
-    st.wHour = static_cast<WORD>(time.Hour);
-    st.wMinute = static_cast<WORD>(time.Minute);
-    st.wSecond = static_cast<WORD>(time.Second);
+    const SYSTEMTIME st = DateTimeToSystemTime(value);
 
     std::string text = Format(::GetDateFormatA, DATE_SHORTDATE, st);
     if (text.empty()) {
         // The system formats only years 1601 on; show an earlier date in ISO form.
         char iso[16];
-        std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", date.Year, date.Month, date.Day);
+        std::snprintf(iso, sizeof iso, "%04d-%02d-%02d", st.wYear, st.wMonth, st.wDay);
         text = iso;
     }
-    if (time.Hour != 0 || time.Minute != 0 || time.Second != 0) {
+    if (st.wHour != 0 || st.wMinute != 0 || st.wSecond != 0) {
         text += ' ';
         text += Format(::GetTimeFormatA, 0, st);
     }

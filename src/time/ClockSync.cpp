@@ -9,6 +9,7 @@
 #include "platform/Messages.h"
 #include "platform/Seams.h"
 #include "platform/SystemError.h"
+#include "platform/SystemTimes.h"
 #include "settings/Settings.h"
 #include "time/DaytimeClient.h"
 #include "time/TimeZone.h"
@@ -54,22 +55,6 @@ private:
     bool m_previous;
 };
 
-// The server's time as SetSystemTime takes it: UTC, to the whole second.
-SYSTEMTIME ToSystemTime(DateTime utc) {
-    const CivilDate date = DecodeDate(utc);
-    const TimeOfDay time = DecodeTime(utc);
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(date.Year);
-    st.wMonth = static_cast<WORD>(date.Month);
-    st.wDayOfWeek = static_cast<WORD>(WeekDay(utc));
-    st.wDay = static_cast<WORD>(date.Day);
-    st.wHour = static_cast<WORD>(time.Hour);
-    st.wMinute = static_cast<WORD>(time.Minute);
-    st.wSecond = static_cast<WORD>(time.Second);
-    st.wMilliseconds = 0;
-    return st;
-}
-
 }  // namespace
 
 double ClockSync::SyncClock(bool apply, bool* clockSet) {
@@ -98,7 +83,7 @@ double ClockSync::SyncClock(bool apply, bool* clockSet) {
 
     // The local time of the synchronization is the one before the clock moves.
     const DateTime localBefore = CurrentLocal();
-    const DWORD error = SystemTime().SetSystemTime(ToSystemTime(server));
+    const DWORD error = SystemTime().SetSystemTime(DateTimeToSystemTime(server));
     if (error != ERROR_SUCCESS) {
         // Nothing happened, so nothing is recorded and the daily timer keeps trying.
         if (!SilentSync) {

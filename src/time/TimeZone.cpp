@@ -4,6 +4,7 @@
 
 #include "core/TimeZoneRules.h"
 #include "platform/Seams.h"
+#include "platform/SystemTimes.h"
 
 namespace cs {
 
@@ -61,11 +62,6 @@ DateTime TransitionDate(const SYSTEMTIME& rule) {
     const TransitionRule portable{rule.wYear, rule.wMonth,  rule.wDayOfWeek, rule.wDay,
                                   rule.wHour, rule.wMinute, rule.wSecond,    rule.wMilliseconds};
     return cs::TransitionDate(portable, local.wYear);
-}
-
-DateTime SystemTimeToDateTime(const SYSTEMTIME& time) {
-    return EncodeDate(time.wYear, time.wMonth, time.wDay) +
-           EncodeTime(time.wHour, time.wMinute, time.wSecond, time.wMilliseconds);
 }
 
 DateTime CurrentUtc() {

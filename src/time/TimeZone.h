@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/DateTime.h"
+#include "platform/SystemTimes.h"
 
 namespace cs {
 
@@ -34,8 +35,5 @@ DateTime TransitionDate(const SYSTEMTIME& rule);
 // The system's current UTC and local time, to the millisecond.
 DateTime CurrentUtc();
 DateTime CurrentLocal();
-
-// A system time structure as a DateTime; throws EConvertError when it forms no real date or time.
-DateTime SystemTimeToDateTime(const SYSTEMTIME& time);
 
 }  // namespace cs
