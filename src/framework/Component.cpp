@@ -19,6 +19,10 @@ Component::~Component() {
         m_owner->RemoveComponent(this);
         m_owner->Notification(this, Operation::Remove);
     }
+    DestroyComponents();
+}
+
+void Component::DestroyComponents() noexcept {
     while (!m_components.empty()) {
         Component* last = m_components.back();
         delete last;  // its destructor removes it from m_components
@@ -47,6 +51,8 @@ void Component::RemoveFreeNotification(Component* other) {
 
 void Component::Notification(Component*, Operation) {}
 
-void Component::RemoveComponent(Component* component) { std::erase(m_components, component); }
+void Component::RemoveComponent(Component* component) {
+    std::erase(m_components, component);
+}
 
 }  // namespace cs

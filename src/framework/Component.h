@@ -38,6 +38,10 @@ public:
     void RemoveFreeNotification(Component* other);
 
 protected:
+    // Destroys the owned components, the last created first. An owner that must still be
+    // itself while they go (a form whose components refer to it) calls this in its destructor.
+    void DestroyComponents() noexcept;
+
     // Told when a component that this one refers to is destroyed; clear the reference here.
     virtual void Notification(Component* component, Operation operation);
 

@@ -1,0 +1,110 @@
+#include "framework/Application.h"
+
+#include <commctrl.h>
+
+#include "core/Exception.h"
+#include "framework/Control.h"
+#include "framework/Form.h"
+#include "framework/Window.h"
+#include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
+#include "platform/Messages.h"
+
+namespace cs {
+
+namespace {
+constexpr char kApplicationWindowClass[] = "CsApplicationWindow";
+constexpr char kMainIconName[] = "MAINICON";
+}  // namespace
+
+Application* Application::s_current = nullptr;
+
+Application::Application() : Component(nullptr) {
+    if (s_current) throw Exception("An application object exists already");
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_STANDARD_CLASSES;
+    ::InitCommonControlsEx(&controls);
+    if (::FindResourceA(ModuleInstance(), kMainIconName, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */))
+        m_icon.LoadFromResource(ModuleInstance(), kMainIconName);
+
+    RegisterWindowClass(kApplicationWindowClass, &WindowThunk<Application>);
+    // Never shown by the framework, and of no size: it is there to own the forms. Its place is
+    // the middle of the screen, where a minimize animation would start.
+    const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+    if (!::CreateWindowExA(0, kApplicationWindowClass, Title().c_str(),
+                           WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x,
+                           y, 0, 0, nullptr, nullptr, ModuleInstance(), this))
+        throw Exception("Error creating window");
+    ::SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Handle()));
+    s_current = this;
+}
+
+Application::~Application() {
+    // The forms go first, while the application window that owns theirs still exists.
+    DestroyComponents();
+    if (m_window) ::DestroyWindow(m_window);
+    SetScreenCursor(Cursor::Default);
+    s_current = nullptr;
+}
+
+std::string Application::Title() const {
+    return ApplicationTitle();
+}
+
+void Application::Run() {
+    if (m_showMainForm && m_mainForm) m_mainForm->SetVisible(true);
+    while (!m_terminated) HandleMessage();
+}
+
+void Application::HandleMessage() {
+    MSG message;
+    const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        m_terminated = true;
+        return;
+    }
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+}
+
+void Application::ProcessMessages() {
+    ProcessPendingMessages();
+}
+
+void Application::Terminate() noexcept {
+    ::PostQuitMessage(0);
+}
+
+Cursor Application::GetCursor() const noexcept {
+    return ScreenCursor();
+}
+
+void Application::SetCursor(Cursor cursor) {
+    SetScreenCursor(cursor);
+}
+
+void Application::HandleException(const std::exception& failure) {
+    cs::HandleException(failure);
+}
+
+void Application::Notification(Component* component, Operation operation) {
+    Component::Notification(component, operation);
+    if (operation == Operation::Remove && component == m_mainForm) m_mainForm = nullptr;
+}
+
+LRESULT Application::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE: return OnClose();
+        default: return ::DefWindowProcA(m_window, message, wParam, lParam);
+    }
+}
+
+// Closing the application window (from its system menu) is closing the main form.
+LRESULT Application::OnClose() {
+    if (m_mainForm) m_mainForm->Close();
+    return 0;
+}
+
+}  // namespace cs

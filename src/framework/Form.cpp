@@ -1,0 +1,347 @@
+#include "framework/Form.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/Exception.h"
+#include "framework/Application.h"
+
+namespace cs {
+
+namespace {
+
+// The windows of this thread that took input when a modal form came up.
+class DisabledWindows {
+public:
+    explicit DisabledWindows(HWND except) : m_except(except) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &Collect, reinterpret_cast<LPARAM>(this));
+        for (HWND window : m_windows) ::EnableWindow(window, FALSE);
+    }
+    ~DisabledWindows() {
+        for (HWND window : m_windows)
+            if (::IsWindow(window)) ::EnableWindow(window, TRUE);
+    }
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+
+private:
+    static BOOL CALLBACK Collect(HWND window, LPARAM self) noexcept {
+        auto* disabled = reinterpret_cast<DisabledWindows*>(self);
+        if (window != disabled->m_except && ::IsWindowVisible(window) && ::IsWindowEnabled(window))
+            disabled->m_windows.push_back(window);
+        return TRUE;
+    }
+    HWND m_except;
+    std::vector<HWND> m_windows;
+};
+
+}  // namespace
+
+Form::Form(Component* owner, std::string className)
+    : Control(owner), m_className(std::move(className)) {
+    m_visible = false;
+    BeginLoading();
+    RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, kControlProperty>, CS_DBLCLKS);
+    const Application* application = Application::Current();
+    CreateHandle(application ? application->Handle() : nullptr);
+}
+
+Form::~Form() {
+    m_destroying = true;
+    // The components go while this is still a form: some look at their owner as they go.
+    DestroyComponents();
+    // DestroyWindow would destroy the menu bar's menu, which belongs to its component.
+    if (Handle()) ::SetMenu(Handle(), nullptr);
+    DestroyHandle();
+}
+
+void Form::CreateParams(WindowParams& params) const {
+    params.ClassName = m_className.c_str();
+    params.Style = WindowStyle();
+    params.ExStyle = WindowExStyle();
+    params.OwnClass = true;
+}
+
+DWORD Form::WindowStyle() const noexcept {
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    switch (m_borderStyle) {
+        case FormBorderStyle::None: style |= WS_POPUP; break;
+        case FormBorderStyle::Single: style |= WS_CAPTION; break;
+        case FormBorderStyle::Sizeable: style |= WS_CAPTION | WS_THICKFRAME; break;
+        case FormBorderStyle::Dialog: style |= WS_CAPTION | DS_MODALFRAME; break;
+    }
+    if (m_borderStyle != FormBorderStyle::None && (m_borderIcons & BorderIcon::SystemMenu)) {
+        style |= WS_SYSMENU;
+        if (m_borderStyle != FormBorderStyle::Dialog) {
+            if (m_borderIcons & BorderIcon::Minimize) style |= WS_MINIMIZEBOX;
+            if (m_borderIcons & BorderIcon::Maximize) style |= WS_MAXIMIZEBOX;
+        }
+    }
+    return style;
+}
+
+DWORD Form::WindowExStyle() const noexcept {
+    DWORD exStyle = 0;
+    if (m_borderStyle == FormBorderStyle::Dialog) exStyle |= WS_EX_DLGMODALFRAME;
+    if (m_formStyle == FormStyle::StayOnTop) exStyle |= WS_EX_TOPMOST;
+    return exStyle;
+}
+
+void Form::UpdateWindowStyle() {
+    if (!Handle()) return;
+    const auto old = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE));
+    const DWORD style = WindowStyle() | (old & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE));
+    ::SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(style));
+    const auto oldEx = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE));
+    const DWORD exStyle = (oldEx & ~WS_EX_DLGMODALFRAME) | (WindowExStyle() & WS_EX_DLGMODALFRAME);
+    ::SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    UpdateWindowSize();
+}
+
+// The window's outer size follows its client size, border, title bar and menu bar.
+void Form::UpdateWindowSize() {
+    if (!Handle()) return;
+    RECT outer{0, 0, m_clientWidth, m_clientHeight};
+    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
+                         m_menu != nullptr,
+                         static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    int width = outer.right - outer.left;
+    int height = outer.bottom - outer.top;
+    constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+    ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, kSizeOnly);
+    // A menu bar that wraps takes more than the one line reckoned with above.
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (client.right != m_clientWidth || client.bottom != m_clientHeight) {
+        width += m_clientWidth - client.right;
+        height += m_clientHeight - client.bottom;
+        ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, kSizeOnly);
+    }
+    m_width = width;
+    m_height = height;
+}
+
+void Form::SetBounds(int left, int top, int width, int height) {
+    m_left = left;
+    m_top = top;
+    m_width = width;
+    m_height = height;
+    if (!Handle()) return;
+    ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    m_clientWidth = client.right;
+    m_clientHeight = client.bottom;
+}
+
+void Form::SetClientWidth(int width) {
+    m_clientWidth = width;
+    UpdateWindowSize();
+}
+
+void Form::SetClientHeight(int height) {
+    m_clientHeight = height;
+    UpdateWindowSize();
+}
+
+void Form::SetBorderStyle(FormBorderStyle style) {
+    if (style == m_borderStyle) return;
+    m_borderStyle = style;
+    UpdateWindowStyle();
+}
+
+void Form::SetBorderIcons(unsigned icons) {
+    if (icons == m_borderIcons) return;
+    m_borderIcons = icons;
+    UpdateWindowStyle();
+}
+
+void Form::SetFormStyle(FormStyle style) {
+    if (style == m_formStyle) return;
+    m_formStyle = style;
+    if (Handle())
+        ::SetWindowPos(Handle(), style == FormStyle::StayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0,
+                       0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::SetMenu(MainMenu* menu) {
+    if (menu == m_menu) return;
+    if (m_menu) {
+        m_menu->SetWindow(nullptr);
+        RemoveFreeNotification(m_menu);
+    }
+    m_menu = menu;
+    if (menu) {
+        FreeNotification(menu);
+        menu->SetWindow(Handle());
+    }
+    if (Handle()) ::SetMenu(Handle(), menu ? menu->Handle() : nullptr);
+    UpdateWindowSize();
+}
+
+void Form::SetIcon(const Icon& icon) {
+    m_icon.Assign(icon);
+    if (!Handle()) return;
+    ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Handle()));
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(m_icon.SmallHandle()));
+}
+
+void Form::Notification(Component* component, Operation operation) {
+    Control::Notification(component, operation);
+    if (operation == Operation::Remove && component == m_menu) {
+        m_menu = nullptr;
+        if (Handle()) ::SetMenu(Handle(), nullptr);
+    }
+}
+
+void Form::EndLoading() {
+    Loaded();
+    for (Component* component : std::vector<Component*>(Components()))
+        if (component->Loading()) component->Loaded();
+}
+
+void Form::AfterConstruction() {
+    Guarded([this] { OnCreate(*this); });
+    m_creating = false;
+    if (m_visible) ShowForm();
+}
+
+void Form::SetVisible(bool visible) {
+    if (visible == m_visible) return;
+    m_visible = visible;
+    // While the form is being created the flag only records the wish; while it is being
+    // destroyed no window may come up again.
+    if (m_creating || m_destroying || !Handle()) return;
+    if (visible)
+        ShowForm();
+    else
+        ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void Form::ShowForm() {
+    PlaceForPosition();
+    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+}
+
+void Form::PlaceForPosition() {
+    RECT window{};
+    ::GetWindowRect(Handle(), &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int left = 0;
+    int top = 0;
+    switch (m_position) {
+        case FormPosition::Designed: return;
+        case FormPosition::ScreenCenter:
+            left = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+            top = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+            break;
+        case FormPosition::MainFormCenter: {
+            const Application* application = Application::Current();
+            const Form* main = application ? application->MainForm() : nullptr;
+            if (!main || main == this || !main->Handle()) return;
+            RECT over{};
+            ::GetWindowRect(main->Handle(), &over);
+            left = std::max<int>(0, over.left + (over.right - over.left - width) / 2);
+            top = std::max<int>(0, over.top + (over.bottom - over.top - height) / 2);
+            break;
+        }
+    }
+    ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::Close() {
+    if (m_modal) {
+        m_modalResult = mrCancel;
+        return;
+    }
+    CloseAction action = CloseAction::Hide;
+    OnClose(*this, action);
+    if (action == CloseAction::None) return;
+    if (Application* application = Application::Current();
+        application && application->MainForm() == this) {
+        application->Terminate();
+        return;
+    }
+    switch (action) {
+        case CloseAction::Minimize: ::ShowWindow(Handle(), SW_MINIMIZE); break;
+        // Windows live until the program ends: a form that asks to be freed is hidden.
+        default: SetVisible(false); break;
+    }
+}
+
+int Form::ShowModal() {
+    if (m_visible || m_modal) throw Exception("Cannot make a visible window modal");
+    HWND active = ::GetActiveWindow();
+    m_modalResult = mrNone;
+    m_modal = true;
+    {
+        const DisabledWindows disabled(Handle());
+        SetVisible(true);
+        while (m_modalResult == mrNone) {
+            MSG message;
+            const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+            if (got == 0 || got == -1) {
+                // The quit request is for the application's loop: pass it on.
+                ::PostQuitMessage(static_cast<int>(message.wParam));
+                m_modalResult = mrCancel;
+                break;
+            }
+            if (!::IsDialogMessageA(Handle(), &message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageA(&message);
+            }
+            if (m_modalResult != mrNone) {
+                CloseAction action = CloseAction::Hide;
+                OnClose(*this, action);
+                if (action == CloseAction::None) m_modalResult = mrNone;
+            }
+        }
+        // The other windows take input again before this one goes, so that the activation
+        // returns to them rather than to some other program.
+    }
+    SetVisible(false);
+    m_modal = false;
+    if (active && ::IsWindow(active)) ::SetActiveWindow(active);
+    return m_modalResult;
+}
+
+LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CLOSE: return OnCloseMessage();
+        case WM_COMMAND:
+        case WM_INITMENUPOPUP:
+        case WM_MENUCHAR:
+        case WM_MEASUREITEM:
+        case WM_DRAWITEM: return OnMenuMessage(message, wParam, lParam);
+        case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
+        default: return Control::WindowProc(message, wParam, lParam);
+    }
+}
+
+LRESULT Form::OnCloseMessage() {
+    Close();
+    return 0;
+}
+
+LRESULT Form::OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (HandleMenuMessage(Handle(), message, wParam, lParam, result)) return result;
+    return Control::WindowProc(message, wParam, lParam);
+}
+
+// Keeps Left, Top, Width and Height in step with where the user or the system put the window.
+LRESULT Form::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam) {
+    RECT window{};
+    ::GetWindowRect(Handle(), &window);
+    m_left = window.left;
+    m_top = window.top;
+    m_width = window.right - window.left;
+    m_height = window.bottom - window.top;
+    return Control::WindowProc(message, wParam, lParam);
+}
+
+}  // namespace cs

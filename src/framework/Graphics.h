@@ -1,0 +1,195 @@
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/Handles.h"
+
+namespace cs {
+
+// A colour value: an RGB colour, or a reference to one of the system's colours that is resolved
+// with GetSysColor each time it is used, so that it follows a change of the user's scheme.
+class Color {
+public:
+    constexpr Color() = default;
+    // 0xRRGGBB, the way colours are written in designs (0x404040 is dark grey).
+    static constexpr Color FromRgb(std::uint32_t rrggbb) {
+        return Color(((rrggbb >> 16) & 0xFF) | (rrggbb & 0xFF00) | ((rrggbb & 0xFF) << 16));
+    }
+    static constexpr Color Rgb(int red, int green, int blue) {
+        return Color(static_cast<std::uint32_t>((red & 0xFF) | ((green & 0xFF) << 8) |
+                                                ((blue & 0xFF) << 16)));
+    }
+    // A COLOR_ index.
+    static constexpr Color System(int index) {
+        return Color(kSystemFlag | static_cast<std::uint32_t>(index));
+    }
+
+    constexpr bool IsSystem() const noexcept { return (m_value & kSystemFlag) != 0; }
+    constexpr int SystemIndex() const noexcept { return static_cast<int>(m_value & 0xFF); }
+    // The stored value: 0x00BBGGRR, or the system flag with the COLOR_ index.
+    constexpr std::uint32_t Value() const noexcept { return m_value; }
+    // The RGB colour now.
+    COLORREF ToColorRef() const noexcept {
+        return IsSystem() ? ::GetSysColor(SystemIndex()) : static_cast<COLORREF>(m_value);
+    }
+    friend constexpr bool operator==(Color, Color) = default;
+
+private:
+    static constexpr std::uint32_t kSystemFlag = 0x80000000u;
+    explicit constexpr Color(std::uint32_t value) : m_value(value) {}
+    std::uint32_t m_value = 0;
+};
+
+inline constexpr Color kColorBlack = Color::FromRgb(0x000000);
+inline constexpr Color kColorWhite = Color::FromRgb(0xFFFFFF);
+inline constexpr Color kColorBtnFace = Color::System(COLOR_BTNFACE);
+inline constexpr Color kColorWindowText = Color::System(COLOR_WINDOWTEXT);
+inline constexpr Color kColorHighlight = Color::System(COLOR_HIGHLIGHT);
+inline constexpr Color kColorMenuText = Color::System(COLOR_MENUTEXT);
+inline constexpr Color kColorInactiveCaption = Color::System(COLOR_INACTIVECAPTION);
+
+// Font sizes in designs are given for this many pixels per inch; the program declares itself
+// unaware of other settings, so the system scales the whole window instead.
+inline constexpr int kDesignPixelsPerInch = 96;
+
+namespace FontStyle {
+inline constexpr unsigned Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8;
+}
+
+// A font by its attributes; the GDI font is made when first asked for after a change.
+class Font {
+public:
+    // The default of every form: "MS Sans Serif", 8 point, the window text colour.
+    Font();
+    // Copies the attributes only; OnChange stays with the original.
+    Font(const Font& other);
+    Font& operator=(const Font& other) = delete;
+
+    const std::string& Name() const noexcept { return m_name; }
+    void SetName(std::string name);
+    // Pixels; negative is the character height without internal leading, as in LOGFONT.
+    int Height() const noexcept { return m_height; }
+    void SetHeight(int height);
+    // Points at the design resolution: 8 points are a character height of 11 pixels.
+    int Size() const noexcept;
+    void SetSize(int points);
+    Color GetColor() const noexcept { return m_color; }
+    void SetColor(Color color);
+    BYTE Charset() const noexcept { return m_charset; }
+    void SetCharset(BYTE charset);
+    unsigned Style() const noexcept { return m_style; }
+    void SetStyle(unsigned style);
+
+    // Takes over every attribute of other, colour included.
+    void Assign(const Font& other);
+    bool SameAs(const Font& other) const noexcept;
+    HFONT Handle() const;
+
+    // Called after every change of an attribute.
+    std::function<void()> OnChange;
+
+private:
+    void Changed();
+
+    std::string m_name;
+    int m_height;
+    Color m_color;
+    BYTE m_charset;
+    unsigned m_style = 0;
+    mutable unique_hfont m_handle;
+};
+
+// A device-dependent picture, as a stored design holds it. A transparent bitmap is drawn
+// without the pixels of its bottom-left pixel's colour.
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(const Bitmap&) = delete;
+    Bitmap& operator=(const Bitmap&) = delete;
+
+    // A BITMAP resource of the module; throws Exception when there is none.
+    void LoadFromResource(HINSTANCE instance, const char* name);
+    // Copies the picture (an empty one empties this one) and the transparent flag.
+    void Assign(const Bitmap& other);
+    void Clear() noexcept;
+
+    bool Empty() const noexcept { return !m_handle; }
+    int Width() const noexcept { return m_width; }
+    int Height() const noexcept { return m_height; }
+    HBITMAP Handle() const noexcept { return m_handle.get(); }
+    bool Transparent() const noexcept { return m_transparent; }
+    void SetTransparent(bool transparent) noexcept { m_transparent = transparent; }
+    // The colour left out when drawing transparently: the bottom-left pixel's.
+    COLORREF TransparentColor() const;
+
+    // Draws the whole picture with its top-left corner at (x, y).
+    void Draw(HDC dc, int x, int y) const;
+
+private:
+    void Adopt(HBITMAP handle);
+    HBITMAP Mask() const;
+
+    unique_hbitmap m_handle;
+    int m_width = 0;
+    int m_height = 0;
+    bool m_transparent = false;
+    mutable unique_hbitmap m_mask;  // 1 where the picture shows
+};
+
+// An icon image that owns its handle.
+class Icon {
+public:
+    Icon() = default;
+    Icon(const Icon&) = delete;
+    Icon& operator=(const Icon&) = delete;
+
+    // An ICON group resource of the module: with size 0 in the system's big and small sizes,
+    // otherwise only in the image closest to size x size pixels.
+    void LoadFromResource(HINSTANCE instance, const char* name, int size = 0);
+    // Copies other's images; copying an empty icon empties this one.
+    void Assign(const Icon& other);
+    void Clear() noexcept {
+        m_handle.reset();
+        m_small.reset();
+    }
+    bool Empty() const noexcept { return !m_handle; }
+    HICON Handle() const noexcept { return m_handle.get(); }
+    // The image for title bars and the like; the only one when a single size was loaded.
+    HICON SmallHandle() const noexcept { return m_small ? m_small.get() : m_handle.get(); }
+
+private:
+    unique_hicon m_handle;
+    unique_hicon m_small;
+};
+
+// Drawing on a device context that someone else owns (a paint, a menu item's drawing).
+class Canvas {
+public:
+    explicit Canvas(HDC dc) noexcept : m_dc(dc) {}
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC Handle() const noexcept { return m_dc; }
+    // Selects a copy of font and takes its colour as the text colour.
+    void SetFont(const Font& font);
+    const Font& GetFont() const noexcept { return m_font; }
+    int TextWidth(const std::string& text) const;
+    int TextHeight(const std::string& text) const;
+    void FillRect(const RECT& rect, Color color) const;
+
+private:
+    HDC m_dc;
+    Font m_font;
+    HGDIOBJ m_oldFont = nullptr;
+};
+
+enum class Cursor { Default, Arrow, Wait };
+
+// The system cursor to show; nullptr for Default.
+HCURSOR CursorHandle(Cursor cursor) noexcept;
+
+}  // namespace cs

@@ -1,0 +1,46 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/Dialogs.h"
+
+namespace cs {
+
+// The module whose resources and window classes the framework uses.
+HINSTANCE ModuleInstance() noexcept;
+
+// Registers an ANSI window class the first time it is asked for; later calls do nothing.
+// The class has no background brush: its windows paint their own colour.
+void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style = 0);
+
+// The window properties that carry the object behind a window: a control (also a child window
+// of a system class), or another window of our own (application, timer, menu windows).
+inline constexpr char kControlProperty[] = "cs.Control";
+inline constexpr char kWindowObjectProperty[] = "cs.WindowObject";
+
+// The window procedure of every window class of our own. The object is passed as the
+// lpCreateParams of CreateWindowExA; it is attached at WM_NCCREATE and detached at WM_NCDESTROY,
+// so no message reaches an object that is gone. T provides
+//   LRESULT WindowProc(UINT, WPARAM, LPARAM) and void AttachHandle(HWND) (nullptr detaches).
+// A message arriving before WM_NCCREATE (WM_GETMINMAXINFO) gets the default processing. A
+// failure in a handler goes to the default error handler: nothing is thrown to the system.
+template <typename T, const char* Property = kWindowObjectProperty>
+LRESULT CALLBACK WindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    T* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        ::SetPropA(window, Property, self);
+        self->AttachHandle(window);
+    } else {
+        self = static_cast<T*>(::GetPropA(window, Property));
+    }
+    if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
+    LRESULT result = 0;
+    Guarded([&] { result = self->WindowProc(message, wParam, lParam); });
+    if (message == WM_NCDESTROY) {
+        ::RemovePropA(window, Property);
+        self->AttachHandle(nullptr);
+    }
+    return result;
+}
+
+}  // namespace cs

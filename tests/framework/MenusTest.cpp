@@ -1,0 +1,238 @@
+#include "framework/Menus.h"
+
+#include <gmock/gmock.h>
+
+#include <functional>
+#include <string>
+
+#include "framework/FrameworkFixture.h"
+
+namespace cs::test {
+namespace {
+
+// What the platform's menu holds for the item at index of menu.
+struct PlatformItem {
+    UINT Type = 0;
+    UINT State = 0;
+    HMENU Submenu = nullptr;
+    std::string Text;
+};
+
+PlatformItem Read(HMENU menu, int index) {
+    char text[128] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof text;
+    EXPECT_TRUE(::GetMenuItemInfoA(menu, static_cast<UINT>(index), TRUE, &info));
+    return {info.fType, info.fState, info.hSubMenu, text};
+}
+
+class MenusTest : public FrameworkTest {
+protected:
+    MenuItem* AddItem(MenuItem& parent, const char* caption) {
+        auto* item = new MenuItem(form);
+        parent.Add(item);
+        item->SetCaption(caption);
+        return item;
+    }
+    void Command(HWND window, const MenuItem* item) {
+        ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
+    }
+
+    TestForm* form = app.CreateForm<TestForm>();
+    MainMenu* menu = new MainMenu(form);
+    MenuItem* file = AddItem(menu->Items(), "&File");
+};
+
+struct MirrorCase {
+    const char* Name;
+    std::function<void(MenuItem&)> Change;
+    UINT TypeBits;
+    UINT StateBits;
+    const char* Text;
+};
+
+class MenuMirrorTest : public MenusTest, public ::testing::WithParamInterface<MirrorCase> {};
+
+TEST_P(MenuMirrorTest, PlatformMenuFollowsTheItem) {
+    const MirrorCase& c = GetParam();
+    AddItem(*file, "Before");
+    MenuItem* item = AddItem(*file, "&Item");
+    c.Change(*item);
+    const PlatformItem platform = Read(file->Handle(), 1);
+    EXPECT_EQ(platform.Type & c.TypeBits, c.TypeBits);
+    EXPECT_EQ(platform.State & c.StateBits, c.StateBits);
+    if (c.Text) {
+        EXPECT_EQ(platform.Text, c.Text);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuMirrorTest,
+    ::testing::Values(
+        MirrorCase{"Checked", [](MenuItem& i) { i.SetChecked(true); }, 0, MFS_CHECKED, "&Item"},
+        MirrorCase{"Disabled", [](MenuItem& i) { i.SetEnabled(false); }, 0, MFS_DISABLED, nullptr},
+        MirrorCase{"Radio", [](MenuItem& i) { i.SetRadioItem(true); }, MFT_RADIOCHECK, 0, nullptr},
+        MirrorCase{"Default", [](MenuItem& i) { i.SetDefault(true); }, 0, MFS_DEFAULT, nullptr},
+        MirrorCase{"Separator", [](MenuItem& i) { i.SetCaption("-"); }, MFT_SEPARATOR, 0, nullptr},
+        MirrorCase{"Caption", [](MenuItem& i) { i.SetCaption("E&xit"); }, 0, 0, "E&xit"},
+        // Owner drawing keeps the text for screen readers, and the check mark.
+        MirrorCase{"OwnerDrawn",
+                   [](MenuItem& i) {
+                       i.SetChecked(true);
+                       i.GetParentMenu()->SetOwnerDraw(true);
+                   },
+                   MFT_OWNERDRAW, MFS_CHECKED, "&Item"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(MenusTest, CheckingARadioItemClearsOnlyItsGroup) {
+    MenuItem* a = AddItem(*file, "a");
+    MenuItem* b = AddItem(*file, "b");
+    MenuItem* other = AddItem(*file, "other group");
+    MenuItem* plain = AddItem(*file, "not radio");
+    for (MenuItem* item : {a, b, other}) item->SetRadioItem(true);
+    a->SetGroupIndex(1);
+    b->SetGroupIndex(1);
+    other->SetGroupIndex(2);
+    for (MenuItem* item : {b, other, plain}) item->SetChecked(true);
+
+    a->SetChecked(true);
+    EXPECT_FALSE(b->Checked());
+    EXPECT_TRUE(other->Checked());
+    EXPECT_TRUE(plain->Checked());
+    EXPECT_EQ(Read(file->Handle(), 1).State & MFS_CHECKED, 0u);
+    EXPECT_NE(Read(file->Handle(), 0).State & MFS_CHECKED, 0u);
+}
+
+TEST_F(MenusTest, CommandInvertsAnAutoCheckItemBeforeItsHandler) {
+    MenuItem* item = AddItem(*file, "Start Minimized");
+    item->SetAutoCheck(true);
+    std::vector<bool> seen;
+    item->OnClick = [&](Component& sender) { seen.push_back(&sender == item && item->Checked()); };
+    form->SetMenu(menu);
+    Command(form->Handle(), item);
+    EXPECT_THAT(seen, ::testing::ElementsAre(true));
+    EXPECT_NE(Read(file->Handle(), 0).State & MFS_CHECKED, 0u);
+}
+
+TEST_F(MenusTest, ASubmenuItemsHandlerRunsEachTimeItOpens) {
+    AddItem(*file, "&Exit");
+    int opened = 0;
+    file->OnClick = [&](Component&) { ++opened; };
+    form->SetMenu(menu);
+    const auto open = [&](BOOL windowMenu) {
+        ::SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file->Handle()),
+                       MAKELPARAM(0, windowMenu));
+    };
+    open(FALSE);
+    open(FALSE);
+    open(TRUE);  // the window menu is the system's
+    EXPECT_EQ(opened, 2);
+}
+
+TEST_F(MenusTest, SubmenuComesWithTheFirstSubItemAndGoesWithTheLast) {
+    MenuItem* servers = AddItem(*file, "&Time Servers");
+    EXPECT_EQ(Read(file->Handle(), 0).Submenu, nullptr);
+    MenuItem* server = AddItem(*servers, "129.6.15.28");
+    EXPECT_NE(servers->Handle(), nullptr);
+    EXPECT_EQ(Read(file->Handle(), 0).Submenu, servers->Handle());
+    delete server;
+    EXPECT_EQ(Read(file->Handle(), 0).Submenu, nullptr);
+    EXPECT_EQ(servers->Count(), 0);
+}
+
+TEST_F(MenusTest, ADestroyedMenuLeavesTheFormsMenuBar) {
+    form->SetMenu(menu);
+    ASSERT_EQ(::GetMenu(form->Handle()), menu->Handle());
+    delete menu;
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(::GetMenu(form->Handle()), nullptr);
+}
+
+TEST_F(MenusTest, PopupMenuCommandsArriveThroughItsWindow) {
+    auto* popup = new PopupMenu(form);
+    MenuItem* exit = AddItem(popup->Items(), "E&xit");
+    int clicks = 0;
+    exit->OnClick = [&](Component&) { ++clicks; };
+    Command(popup->WindowHandle(), exit);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(exit->GetParentComponent(), popup);
+    EXPECT_EQ(exit->GetParentMenu(), popup);
+}
+
+TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
+    MenuItem* item = AddItem(*file, "&Ping");
+    menu->SetOwnerDraw(true);
+    form->SetMenu(menu);
+    item->OnMeasureItem = [](MenuItem&, Canvas&, int& width, int& height) {
+        width += 1000;
+        height = 23;
+    };
+    std::vector<bool> drawnSelected;
+    item->OnDrawItem = [&](MenuItem&, Canvas&, const RECT&, bool selected) {
+        drawnSelected.push_back(selected);
+    };
+
+    MEASUREITEMSTRUCT measure{};
+    measure.CtlType = ODT_MENU;
+    measure.itemID = item->Command();
+    measure.itemData = reinterpret_cast<ULONG_PTR>(item);
+    ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_GT(measure.itemWidth, 1000u);
+    EXPECT_EQ(measure.itemHeight, 23u);
+
+    const WindowDc screen(nullptr);
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_MENU;
+    draw.itemID = item->Command();
+    draw.itemData = reinterpret_cast<ULONG_PTR>(item);
+    draw.hDC = screen.dc();
+    draw.itemState = ODS_SELECTED;
+    ::SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    draw.itemState = 0;
+    ::SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_THAT(drawnSelected, ::testing::ElementsAre(true, false));
+}
+
+TEST_F(MenusTest, AccessKeysOfOwnerDrawnItemsChooseTheItem) {
+    AddItem(*file, "&Ping");
+    AddItem(*file, "-");
+    AddItem(*file, "E&xit");
+    menu->SetOwnerDraw(true);
+    form->SetMenu(menu);
+    const LRESULT result = ::SendMessageA(form->Handle(), WM_MENUCHAR, MAKEWPARAM('X', MF_POPUP),
+                                          reinterpret_cast<LPARAM>(file->Handle()));
+    EXPECT_EQ(LOWORD(result), 2);
+    EXPECT_EQ(HIWORD(result), MNC_EXECUTE);
+}
+
+TEST(AccessKeyOf, IsTheCharacterAfterASingleAmpersand) {
+    EXPECT_EQ(AccessKeyOf("&File"), 'F');
+    EXPECT_EQ(AccessKeyOf("E&xit"), 'x');
+    EXPECT_EQ(AccessKeyOf("Date && Time"), 0);
+    EXPECT_EQ(AccessKeyOf("A&&B&c"), 'c');
+    EXPECT_EQ(AccessKeyOf("Trailing&"), 0);
+    EXPECT_EQ(AccessKeyOf("-"), 0);
+}
+
+struct Handlers {
+    void A(Component&) {}
+    void B(Component&) {}
+};
+
+TEST(Event, RemembersWhichMethodItCallsWhateverObject) {
+    Handlers one;
+    Handlers two;
+    const NotifyEvent bound = NotifyEvent::Bind<&Handlers::A>(&one);
+    EXPECT_TRUE(bound.Is<&Handlers::A>());
+    EXPECT_FALSE(bound.Is<&Handlers::B>());
+    EXPECT_TRUE(bound.SameRoutine(NotifyEvent::Bind<&Handlers::A>(&two)));
+    const NotifyEvent lambda = [](Component&) {};
+    EXPECT_FALSE(lambda.Is<&Handlers::A>());
+    EXPECT_FALSE(lambda.SameRoutine(lambda));
+}
+
+}  // namespace
+}  // namespace cs::test
