@@ -36,7 +36,7 @@ const DateTime kLocal = EncodeDate(2007, 12, 3) + EncodeTime(16, 38, 17, 250);
 const DateTime kServer = EncodeDate(2007, 12, 3) + EncodeTime(21, 39, 47, 0);
 const char* const kReportLines = "0 Days\r\n0 Hours\r\n1 Minutes\r\n29 Seconds";
 
-class SyncClockTest : public ::testing::Test {
+class SyncClockTest : public test::SyncSeams {
 protected:
     SyncClockTest() {
         SilentSync = false;
@@ -57,13 +57,6 @@ protected:
         EXPECT_TRUE(m_view.Timer2Enabled);
     }
 
-    SyncSettingsScope m_settings;
-    test::FakeSystemTime m_time;
-    test::FakeInternet m_internet;
-    test::FakeMessageBoxes m_boxes;
-    ScopedSeam<ISystemTime> m_timeSeam{m_time};
-    ScopedSeam<IInternet> m_internetSeam{m_internet};
-    ScopedSeam<IMessageBoxes> m_boxesSeam{m_boxes};
     FakeClockSyncView m_view{&m_time.Calls};
     ClockSync m_sync{m_view};
 };

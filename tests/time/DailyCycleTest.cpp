@@ -31,7 +31,7 @@ const DateTime kStartLocal = EncodeDate(2007, 12, 3) + EncodeTime(3, 0, 0, 0);
 // The main window's two timers over a simulated clock, one second per step: Timer1 every second,
 // Timer2 every 60 s while enabled, its countdown starting over only when it is enabled from
 // disabled. The server answers with the simulated time whenever it is up.
-class DailyCycle : public ::testing::Test {
+class DailyCycle : public test::SyncSeams {
 protected:
     DailyCycle() {
         SilentSync = false;
@@ -74,13 +74,6 @@ protected:
         m_time.Local = ToSystemTime(NowLocal());
     }
 
-    SyncSettingsScope m_settings;
-    test::FakeSystemTime m_time;
-    test::FakeInternet m_internet;
-    test::FakeMessageBoxes m_boxes;
-    ScopedSeam<ISystemTime> m_timeSeam{m_time};
-    ScopedSeam<IInternet> m_internetSeam{m_internet};
-    ScopedSeam<IMessageBoxes> m_boxesSeam{m_boxes};
     FakeClockSyncView m_view;
     ClockSync m_sync{m_view};
     int m_elapsed = 0;

@@ -8,9 +8,12 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/DateTime.h"
 #include "platform/Handles.h"
 #include "settings/Settings.h"
+#include "support/Fakes.h"
 #include "time/ClockSync.h"
 
 namespace cs::test {
@@ -87,6 +90,19 @@ private:
         const unique_hkey key(raw);
         for (const char* name : {"LastPing", "AutoPing"}) ::RegDeleteValueA(key.get(), name);
     }
+};
+
+// The fakes every synchronization test stands the system on, installed for the test's length,
+// with the program's sync settings cleared before and after.
+class SyncSeams : public ::testing::Test {
+protected:
+    SyncSettingsScope m_settings;
+    FakeSystemTime m_time;
+    FakeInternet m_internet;
+    FakeMessageBoxes m_boxes;
+    ScopedSeam<ISystemTime> m_timeSeam{m_time};
+    ScopedSeam<IInternet> m_internetSeam{m_internet};
+    ScopedSeam<IMessageBoxes> m_boxesSeam{m_boxes};
 };
 
 // A NIST Daytime line for a UTC time, with the line feed real servers start with.
