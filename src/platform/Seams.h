@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 #include <wininet.h>
 
 #include <string>
@@ -42,14 +43,28 @@ public:
                      UINT type) = 0;
 };
 
+class IShell {
+public:
+    virtual ~IShell() = default;
+    // Shell_NotifyIconA: the notification area's add, modify and delete requests.
+    virtual BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA& data) = 0;
+    // ShellExecuteA: opens a document or an address with the program associated with it.
+    virtual HINSTANCE Execute(HWND owner, const char* operation, const char* file,
+                              const char* parameters, const char* directory, int show) = 0;
+    // WinExec: starts a program from a command line.
+    virtual UINT Exec(const char* commandLine, UINT show) = 0;
+};
+
 IInternet& Internet();
 ISystemTime& SystemTime();
 IMessageBoxes& MessageBoxes();
+IShell& Shell();
 
 // nullptr puts the system implementation back. Returns the one replaced.
 IInternet* ReplaceInternet(IInternet* seam);
 ISystemTime* ReplaceSystemTime(ISystemTime* seam);
 IMessageBoxes* ReplaceMessageBoxes(IMessageBoxes* seam);
+IShell* ReplaceShell(IShell* seam);
 
 // Installs a seam for the life of the guard and puts the previous one back.
 template <typename I>
@@ -65,12 +80,15 @@ private:
         if constexpr (std::is_same_v<I, IInternet>) return ReplaceInternet(seam);
         if constexpr (std::is_same_v<I, ISystemTime>) return ReplaceSystemTime(seam);
         if constexpr (std::is_same_v<I, IMessageBoxes>) return ReplaceMessageBoxes(seam);
+        if constexpr (std::is_same_v<I, IShell>) return ReplaceShell(seam);
     }
     I* m_previous;
 };
 
 namespace detail {
-inline void CloseInternetHandle(HINTERNET handle) noexcept { Internet().CloseHandle(handle); }
+inline void CloseInternetHandle(HINTERNET handle) noexcept {
+    Internet().CloseHandle(handle);
+}
 }  // namespace detail
 
 // An internet handle closed through the seam that opened it.

@@ -148,6 +148,51 @@ private:
     }
 };
 
+// One Shell_NotifyIconA request as the shell received it.
+struct NotifyRequest {
+    DWORD Message;
+    NOTIFYICONDATAA Data;
+};
+
+struct ExecuteCall {
+    HWND Owner;
+    std::string Operation;
+    std::string File;
+    bool ParametersAreNull;
+    bool DirectoryIsNull;
+    int Show;
+};
+
+struct ExecCall {
+    std::string CommandLine;
+    UINT Show;
+};
+
+class FakeShell final : public IShell {
+public:
+    BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA& data) override {
+        NotifyRequests.push_back({message, data});
+        return NotifyResult;
+    }
+    HINSTANCE Execute(HWND owner, const char* operation, const char* file, const char* parameters,
+                      const char* directory, int show) override {
+        Executes.push_back({owner, operation ? operation : "", file ? file : "",
+                            parameters == nullptr, directory == nullptr, show});
+        if (OnExecute) OnExecute();
+        return reinterpret_cast<HINSTANCE>(static_cast<std::uintptr_t>(33));
+    }
+    UINT Exec(const char* commandLine, UINT show) override {
+        Execs.push_back({commandLine ? commandLine : "", show});
+        return 33;
+    }
+
+    BOOL NotifyResult = TRUE;
+    std::vector<NotifyRequest> NotifyRequests;
+    std::vector<ExecuteCall> Executes;
+    std::vector<ExecCall> Execs;
+    std::function<void()> OnExecute;
+};
+
 SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour = 0, int minute = 0,
                           int second = 0, int ms = 0);
 

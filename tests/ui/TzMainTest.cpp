@@ -68,7 +68,7 @@ TEST_F(TzMainTest, WithNoSettingsTheWindowShowsCentredWithTheDefaults) {
 
     EXPECT_TRUE(Shown());
     EXPECT_EQ(main.lblLastPing->Caption(), "Never");
-    EXPECT_EQ(ServerAddress, "129.6.15.27");
+    EXPECT_EQ(ServerAddress, "129.6.15.28");
     EXPECT_FALSE(main.StartMinimized1->Checked());
     EXPECT_FALSE(main.abfAutoRun1->AutoRun());
     EXPECT_THAT(boxes.Shown, SizeIs(0));
