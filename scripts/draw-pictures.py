@@ -6,6 +6,11 @@
 ClockSync.ico  the program and tray icon: 16, 32 and 48 pixels, 32-bit with alpha and AND mask
 ping.bmp       the ping button's 16 x 16 glyph, 16 colours; the bottom-left pixel (magenta) is the
                colour the button leaves out
+ok.bmp, cancel.bmp
+               the proxy dialog's button glyphs (a tick, a cross), drawn the same way
+datetime.bmp, readme.bmp, website.bmp, about.bmp
+               menu item pictures, the same way: a calendar with a clock, a page of text, a globe,
+               an "i" in a circle
 banner.bmp     the maker's 150 x 27 banner, 24-bit, on the window's dark grey
 
 Standard library only, so it runs on any machine that builds the program. Shapes are sampled
@@ -427,10 +432,149 @@ GLYPH_COLOURS = {".": 13, "K": 0, "r": 1, "g": 2, "o": 3, "n": 4, "p": 5, "t": 6
                  "G": 8, "R": 9, "L": 10, "Y": 11, "B": 12, "A": 14, "W": 15}
 
 
+def glyph_indices(rows):
+    """A 16 x 16 glyph's letters to palette indices; its bottom-left pixel must be the key."""
+    assert len(rows) == 16 and all(len(row) == 16 for row in rows), rows
+    assert rows[15][0] == "."
+    return [[GLYPH_COLOURS[ch] for ch in row] for row in rows]
+
+
 def draw_ping():
-    assert len(PING_GLYPH) == 16 and all(len(row) == 16 for row in PING_GLYPH)
-    assert PING_GLYPH[15][0] == "."
-    return [[GLYPH_COLOURS[ch] for ch in row] for row in PING_GLYPH]
+    return glyph_indices(PING_GLYPH)
+
+
+# ---- The proxy dialog's buttons and the menu pictures -----------------------------------------
+
+# OK: a lime tick with a dark green outline.
+OK_GLYPH = [
+    "................",
+    "................",
+    ".............gg.",
+    "............gLLg",
+    "...........gLLLg",
+    "..........gLLLg.",
+    ".gg......gLLLg..",
+    "gLLg....gLLLg...",
+    "gLLLg..gLLLg....",
+    ".gLLLggLLLg.....",
+    "..gLLLLLLg......",
+    "...gLLLLg.......",
+    "....gLLg........",
+    ".....gg.........",
+    "................",
+    "................",
+]
+
+# Cancel: a red cross with a dark red outline.
+CANCEL_GLYPH = [
+    "................",
+    "................",
+    "..rr.......rr...",
+    ".rRRr.....rRRr..",
+    ".rRRRr...rRRRr..",
+    "..rRRRr.rRRRr...",
+    "...rRRRrRRRr....",
+    "....rRRRRRr.....",
+    "....rRRRRRr.....",
+    "...rRRRrRRRr....",
+    "..rRRRr.rRRRr...",
+    ".rRRRr...rRRRr..",
+    ".rRRr.....rRRr..",
+    "..rr.......rr...",
+    "................",
+    "................",
+]
+
+# System date and time: a calendar leaf with a red header, a clock in front of its corner.
+DATETIME_GLYPH = [
+    "................",
+    "KKKKKKKKKKKK....",
+    "KRRRRRRRRRRK....",
+    "KRWRRRRRRWRK....",
+    "KRRRRRRRRRRK....",
+    "KWWWWWWWWWWK....",
+    "KWGWGWGWGWWK....",
+    "KWWWWWWnnnnn....",
+    "KWGWGWnWWSWWn...",
+    "KWWWWnWWWKWWWn..",
+    "KWGWGnWWWKWWWn..",
+    "KWWWWnSWWKKKSn..",
+    "KKKKKnWWWWWWWnG.",
+    ".....nWWWWWWWnG.",
+    "......nWWSWWnG..",
+    ".......nnnnnG...",
+]
+
+# Read me: a page of text with a turned-down corner and a shadow.
+README_GLYPH = [
+    "..KKKKKKKK......",
+    "..KWWWWWWKK.....",
+    "..KWWWWWWKSK....",
+    "..KWWWWWWKKKK...",
+    "..KWWWWWWWWWKG..",
+    "..KWnnnnnnWWKG..",
+    "..KWWWWWWWWWKG..",
+    "..KWGGGGGGGWKG..",
+    "..KWWWWWWWWWKG..",
+    "..KWGGGGGGGWKG..",
+    "..KWWWWWWWWWKG..",
+    "..KWGGGGGGGWKG..",
+    "..KWWWWWWWWWKG..",
+    "..KWGGGGWWWWKG..",
+    "..KKKKKKKKKKKG..",
+    "...GGGGGGGGGGG..",
+]
+
+# The maker's website: a globe, blue seas and green land, lit from the upper left.
+WEBSITE_GLYPH = [
+    "................",
+    ".....nnnnnn.....",
+    "...nnAABLLBnn...",
+    "..nAALLLLBBBBn..",
+    "..nALLLLLBBLgn..",
+    ".nBBLLLLBBLLLgn.",
+    ".nBBBLLgBBLLLgn.",
+    ".nBBBBLBBBBLgBn.",
+    ".nBBBBLLLBBBgBn.",
+    ".nBBBBLLLLgBBBn.",
+    ".nBBBBBLLLgBBBn.",
+    "..nBBBBLLgBBBn..",
+    "..nBBBBLgBBBBn..",
+    "...nnBBBBBBnn...",
+    ".....nnnnnn.....",
+    "................",
+]
+
+# About: a white "i" on a blue disc.
+ABOUT_GLYPH = [
+    "................",
+    ".....nnnnnn.....",
+    "...nnAABBBBnn...",
+    "..nAABBWWBBBBn..",
+    "..nABBBWWBBBBn..",
+    ".nBBBBBBBBBBBBn.",
+    ".nBBBBWWWBBBBBn.",
+    ".nBBBBBWWBBBBBn.",
+    ".nBBBBBWWBBBBBn.",
+    ".nBBBBBWWBBBBBn.",
+    ".nBBBBBWWBBBBBn.",
+    "..nBBBWWWWBBBn..",
+    "..nBBBBBBBBBBn..",
+    "...nnBBBBBBnn...",
+    ".....nnnnnn.....",
+    "................",
+]
+
+# File names and glyphs of the pictures drawn as letter grids, ping's included.
+GLYPHS = [
+    ("ping", PING_GLYPH),
+    ("ok", OK_GLYPH),
+    ("cancel", CANCEL_GLYPH),
+    ("datetime", DATETIME_GLYPH),
+    ("readme", README_GLYPH),
+    ("website", WEBSITE_GLYPH),
+    ("about", ABOUT_GLYPH),
+]
 
 
 # ---- The maker's banner --------------------------------------------------------------------------
@@ -581,8 +725,10 @@ def main():
 
     icons = [draw_icon(size) for size in (16, 32, 48)]
     write(os.path.join(out, "ClockSync.ico"), ico_bytes(icons))
+    glyphs = [(name, glyph_indices(rows)) for name, rows in GLYPHS]
+    for name, indices in glyphs:
+        write(os.path.join(out, name + ".bmp"), bmp4_bytes(indices))
     ping = draw_ping()
-    write(os.path.join(out, "ping.bmp"), bmp4_bytes(ping))
     banner = draw_banner()
     write(os.path.join(out, "banner.bmp"), bmp24_bytes(banner))
 
@@ -600,6 +746,14 @@ def main():
                  for row in ping]
         write(os.path.join(args.preview, "ping.png"),
               png_bytes(side_by_side([enlarge(ping_rows, 8), enlarge(keyed, 8)], 16)))
+        # Every glyph enlarged on the dialogs' grey, the key colour left out, and at its size.
+        grey = (0x57, 0x57, 0x57, 255)
+        on_grey = [[[grey if i == 13 else rgb8(VGA16[i]) for i in row] for row in indices]
+                   for _, indices in glyphs]
+        write(os.path.join(args.preview, "glyphs.png"),
+              png_bytes(side_by_side([enlarge(g, 8) for g in on_grey], 16)))
+        write(os.path.join(args.preview, "glyphs-actual.png"),
+              png_bytes(enlarge(side_by_side(on_grey, 8, grey), 2)))
         banner_on_button = [[(0x40, 0x40, 0x40, 255)] * 169 for _ in range(35)]
         for y, row in enumerate(banner):
             banner_on_button[4 + y][9:9 + 150] = row

@@ -23,11 +23,6 @@ bool SkippedOnThisSystem(TabfAutoExecKind kind) {
 
 }  // namespace
 
-const std::string& TabfComponent::About() const noexcept {
-    static const std::string kAbout = "ClockSync non-visual components";
-    return kAbout;
-}
-
 AutoExecKey GetAutoExecKey(TabfAutoExecKind kind) {
     const auto key = [](HKEY root, const char* list) {
         return AutoExecKey{root, std::string(kRunListsKey) + list};

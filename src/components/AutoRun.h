@@ -5,20 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "framework/Component.h"
+#include "components/AbfComponent.h"
 
 namespace cs {
-
-// The base of the program's non-visual components. About is a text for a designer's property
-// list: it is never stored with a form and has no effect at run time.
-class TabfComponent : public Component {
-public:
-    explicit TabfComponent(Component* owner) : Component(owner) {}
-
-    const std::string& About() const noexcept;
-    // Ignored: the text is fixed, and a stored design must not be able to change it.
-    void SetAbout(std::string_view) noexcept {}
-};
 
 // Which run list: the order is the stored one-byte value.
 enum class TabfAutoExecKind : std::uint8_t {

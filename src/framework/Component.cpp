@@ -23,6 +23,7 @@ Component::~Component() {
 }
 
 void Component::DestroyComponents() noexcept {
+    m_destroying = true;
     while (!m_components.empty()) {
         Component* last = m_components.back();
         delete last;  // its destructor removes it from m_components
@@ -50,6 +51,14 @@ void Component::RemoveFreeNotification(Component* other) {
 }
 
 void Component::Notification(Component*, Operation) {}
+
+void Component::NotifyInsertion() {
+    if (!m_owner) return;
+    // A receiver may add components of its own: walk a copy.
+    for (Component* other : std::vector<Component*>(m_owner->m_components))
+        if (other != this) other->Notification(this, Operation::Insert);
+    m_owner->Notification(this, Operation::Insert);
+}
 
 void Component::RemoveComponent(Component* component) {
     std::erase(m_components, component);

@@ -32,6 +32,9 @@ public:
     void BeginLoading() noexcept { m_loading = true; }
     // Called once the stored properties are set. Overrides call the base first.
     virtual void Loaded() { m_loading = false; }
+    // True once the component has begun to destroy the components it owns: it is going, and
+    // nothing should bring a window of it up again.
+    bool Destroying() const noexcept { return m_destroying; }
 
     // Asks other to call this->Notification(other, Remove) when it is destroyed.
     void FreeNotification(Component* other);
@@ -43,7 +46,13 @@ protected:
     void DestroyComponents() noexcept;
 
     // Told when a component that this one refers to is destroyed; clear the reference here.
+    // Also told, with Insert, when a component joins this one's owner (see NotifyInsertion).
     virtual void Notification(Component* component, Operation operation);
+
+    // Tells the owner and the owner's other components that this one has joined them. Called at
+    // the end of a derived constructor: only then can a receiver tell what kind of component
+    // it is.
+    void NotifyInsertion();
 
 private:
     void RemoveComponent(Component* component);
@@ -53,6 +62,7 @@ private:
     std::vector<Component*> m_components;
     std::vector<Component*> m_freeNotifies;
     bool m_loading = false;
+    bool m_destroying = false;
 };
 
 }  // namespace cs

@@ -237,6 +237,7 @@ LRESULT Control::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
         case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
         case WM_CTLCOLORBTN: return OnChildColor(message, wParam, lParam);
         case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
         case WM_COMMAND: return OnCommand(message, wParam, lParam);

@@ -97,7 +97,8 @@ protected:
     }
 
     // What a child control's window asks of its parent, handed back to the child.
-    // WM_CTLCOLORSTATIC / WM_CTLCOLORBTN: the brush to paint with, or nullptr for the default.
+    // WM_CTLCOLORSTATIC / WM_CTLCOLOREDIT / WM_CTLCOLORBTN: the brush to paint with, or nullptr
+    // for the default.
     virtual HBRUSH ChildColor(HDC dc);
     // WM_DRAWITEM of an owner-drawn control.
     virtual void DrawItem(const DRAWITEMSTRUCT& item);

@@ -24,6 +24,14 @@ public:
     DisabledWindows(const DisabledWindows&) = delete;
     DisabledWindows& operator=(const DisabledWindows&) = delete;
 
+    // Whether one of them stays on top of all others: a modal window must then do the same
+    // (and keeps doing so), or it would open underneath the window that waits for it.
+    bool AnyTopmost() const noexcept {
+        for (HWND window : m_windows)
+            if (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) return true;
+        return false;
+    }
+
 private:
     static BOOL CALLBACK Collect(HWND window, LPARAM self) noexcept {
         auto* disabled = reinterpret_cast<DisabledWindows*>(self);
@@ -280,6 +288,9 @@ int Form::ShowModal() {
     m_modal = true;
     {
         const DisabledWindows disabled(Handle());
+        if (disabled.AnyTopmost())
+            ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SetVisible(true);
         while (m_modalResult == mrNone) {
             MSG message;
@@ -318,6 +329,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MEASUREITEM:
         case WM_DRAWITEM: return OnMenuMessage(message, wParam, lParam);
         case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
+        case WM_ACTIVATE: return OnActivate(message, wParam, lParam);
         default: return Control::WindowProc(message, wParam, lParam);
     }
 }
@@ -342,6 +354,37 @@ LRESULT Form::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam) {
     m_width = window.right - window.left;
     m_height = window.bottom - window.top;
     return Control::WindowProc(message, wParam, lParam);
+}
+
+// As a dialog does: the keyboard focus goes back to the control that had it when the window was
+// deactivated, or else to the first control that takes it in the order of the design. A window
+// without such controls keeps the focus itself.
+LRESULT Form::OnActivate(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus)) m_focused = focus;
+        return Control::WindowProc(message, wParam, lParam);
+    }
+    HWND target = m_focused;
+    if (!target || !::IsChild(Handle(), target) || !::IsWindowVisible(target) ||
+        !::IsWindowEnabled(target))
+        target = FirstTabStop();
+    if (!target || HIWORD(wParam)) return Control::WindowProc(message, wParam, lParam);
+    ::SetFocus(target);
+    return 0;
+}
+
+HWND Form::FirstTabStop() const noexcept {
+    std::vector<const Control*> pending(Controls().rbegin(), Controls().rend());
+    while (!pending.empty()) {
+        const Control* control = pending.back();
+        pending.pop_back();
+        HWND window = control->Handle();
+        if (!window || !::IsWindowVisible(window) || !::IsWindowEnabled(window)) continue;
+        if (::GetWindowLongA(window, GWL_STYLE) & WS_TABSTOP) return window;
+        pending.insert(pending.end(), control->Controls().rbegin(), control->Controls().rend());
+    }
+    return nullptr;
 }
 
 }  // namespace cs

@@ -98,6 +98,8 @@ private:
     LRESULT OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage();
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam);
+    HWND FirstTabStop() const noexcept;
     void ShowForm();
     void PlaceForPosition();
     void UpdateWindowStyle();
@@ -117,6 +119,8 @@ private:
     bool m_creating = true;
     bool m_destroying = false;
     bool m_modal = false;
+    // The control that had the keyboard focus when the window was last deactivated.
+    HWND m_focused = nullptr;
     int m_modalResult = mrNone;
 };
 

@@ -6,6 +6,17 @@
 
 namespace cs {
 
+int BitsPerPixelOf(HDC dc) {
+    // A memory DC draws into the bitmap selected into it, and that has its own depth; the DC
+    // itself reports the display's (GetNearestColor, on the other hand, follows the bitmap).
+    if (::GetObjectType(dc) == OBJ_MEMDC) {
+        BITMAP bitmap{};
+        if (::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof bitmap, &bitmap))
+            return bitmap.bmBitsPixel;
+    }
+    return ::GetDeviceCaps(dc, BITSPIXEL);
+}
+
 // ---- Font -----------------------------------------------------------------------------------
 
 Font::Font()
@@ -119,6 +130,7 @@ void Bitmap::Assign(const Bitmap& other) {
 }
 
 void Bitmap::Clear() noexcept {
+    m_bits = nullptr;
     m_handle.reset();
     m_mask.reset();
     m_width = m_height = 0;
@@ -178,8 +190,75 @@ void Bitmap::Draw(HDC dc, int x, int y) const {
     }
     // Source where the mask is set, destination where it is clear.
     constexpr DWORD kDestination = 0x00AA0029;
-    ::MaskBlt(dc, x, y, m_width, m_height, source.get(), 0, 0, Mask(), 0, 0,
-              MAKEROP4(SRCCOPY, kDestination));
+    constexpr DWORD kMaskedCopy = MAKEROP4(SRCCOPY, kDestination);
+    if (BitsPerPixelOf(dc) > 8) {
+        ::MaskBlt(dc, x, y, m_width, m_height, source.get(), 0, 0, Mask(), 0, 0, kMaskedCopy);
+        return;
+    }
+    // Onto a palette bitmap Wine's MaskBlt applies the mask the wrong way round: compose on a
+    // true-colour copy of the spot and put that back, each colour mapped to the palette.
+    Bitmap spot;
+    spot.SetSize(m_width, m_height);
+    const unique_hdc composed(::CreateCompatibleDC(dc));
+    const SelectGuard selectSpot(composed.get(), spot.Handle());
+    ::BitBlt(composed.get(), 0, 0, m_width, m_height, dc, x, y, SRCCOPY);
+    ::MaskBlt(composed.get(), 0, 0, m_width, m_height, source.get(), 0, 0, Mask(), 0, 0,
+              kMaskedCopy);
+    ::BitBlt(dc, x, y, m_width, m_height, composed.get(), 0, 0, SRCCOPY);
+}
+
+void Bitmap::SetSize(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    Adopt(width > 0 && height > 0
+              ? ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)
+              : nullptr);
+    if (m_handle) m_bits = static_cast<std::uint32_t*>(bits);
+}
+
+std::uint32_t* Bitmap::PixelAddress(int x, int y) const noexcept {
+    if (!m_bits || x < 0 || y < 0 || x >= m_width || y >= m_height) return nullptr;
+    return m_bits + static_cast<size_t>(m_height - 1 - y) * m_width + x;
+}
+
+COLORREF Bitmap::Pixel(int x, int y) const {
+    if (const std::uint32_t* pixel = PixelAddress(x, y))
+        return RGB((*pixel >> 16) & 0xFF, (*pixel >> 8) & 0xFF, *pixel & 0xFF);
+    if (Empty()) return CLR_INVALID;
+    const unique_hdc dc(::CreateCompatibleDC(nullptr));
+    const SelectGuard select(dc.get(), m_handle.get());
+    return ::GetPixel(dc.get(), x, y);
+}
+
+void Bitmap::SetPixel(int x, int y, COLORREF color) {
+    m_mask.reset();
+    if (std::uint32_t* pixel = PixelAddress(x, y)) {
+        *pixel = (static_cast<std::uint32_t>(GetRValue(color)) << 16) |
+                 (static_cast<std::uint32_t>(GetGValue(color)) << 8) | GetBValue(color);
+        return;
+    }
+    if (Empty()) return;
+    const unique_hdc dc(::CreateCompatibleDC(nullptr));
+    const SelectGuard select(dc.get(), m_handle.get());
+    ::SetPixel(dc.get(), x, y, color);
+}
+
+void Bitmap::AssignTrueColor(const Bitmap& other) {
+    if (&other == this) return;
+    m_transparent = other.m_transparent;
+    SetSize(other.Width(), other.Height());
+    if (Empty()) return;
+    const unique_hdc source(::CreateCompatibleDC(nullptr));
+    const SelectGuard selectSource(source.get(), other.Handle());
+    const unique_hdc target(::CreateCompatibleDC(nullptr));
+    const SelectGuard selectTarget(target.get(), m_handle.get());
+    ::BitBlt(target.get(), 0, 0, m_width, m_height, source.get(), 0, 0, SRCCOPY);
 }
 
 // ---- Icon -----------------------------------------------------------------------------------
@@ -211,10 +290,16 @@ void Icon::Assign(const Icon& other) {
 // ---- Canvas ---------------------------------------------------------------------------------
 
 Canvas::~Canvas() {
+    // The DC's own objects go back in before ours are deleted: GDI keeps a selected object.
     if (m_oldFont) ::SelectObject(m_dc, m_oldFont);
+    if (m_oldPen) ::SelectObject(m_dc, m_oldPen);
+    if (m_oldBrush) ::SelectObject(m_dc, m_oldBrush);
 }
 
 void Canvas::SetFont(const Font& font) {
+    // Assign drops the font handle in use; take it out of the DC first so that it is deleted
+    // for real and not left behind as a selected object.
+    if (m_oldFont && !m_font.SameAs(font)) ::SelectObject(m_dc, m_oldFont);
     m_font.Assign(font);
     HGDIOBJ previous = ::SelectObject(m_dc, m_font.Handle());
     if (!m_oldFont) m_oldFont = previous;
@@ -238,11 +323,87 @@ void Canvas::FillRect(const RECT& rect, Color color) const {
     ::FillRect(m_dc, &rect, brush.get());
 }
 
+void Canvas::SetPenColor(Color color) {
+    unique_hpen pen(::CreatePen(PS_SOLID, 1, color.ToColorRef()));
+    HGDIOBJ previous = ::SelectObject(m_dc, pen.get());
+    if (!m_oldPen) m_oldPen = previous;
+    m_pen = std::move(pen);  // the pen it replaces is no longer selected, so it really goes
+}
+
+void Canvas::SetBrushColor(Color color) {
+    unique_hbrush brush(::CreateSolidBrush(color.ToColorRef()));
+    HGDIOBJ previous = ::SelectObject(m_dc, brush.get());
+    if (!m_oldBrush) m_oldBrush = previous;
+    m_brush = std::move(brush);
+}
+
+void Canvas::SetBrushClear() {
+    HGDIOBJ previous = ::SelectObject(m_dc, ::GetStockObject(NULL_BRUSH));
+    if (!m_oldBrush) m_oldBrush = previous;
+    m_brush.reset();
+}
+
+void Canvas::FillRect(const RECT& rect) const {
+    auto* brush = static_cast<HBRUSH>(::GetCurrentObject(m_dc, OBJ_BRUSH));
+    ::FillRect(m_dc, &rect, brush);
+}
+
+void Canvas::Rectangle(int left, int top, int right, int bottom) const {
+    ::Rectangle(m_dc, left, top, right, bottom);
+}
+
+void Canvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth,
+                       int cornerHeight) const {
+    ::RoundRect(m_dc, left, top, right, bottom, cornerWidth, cornerHeight);
+}
+
+void Canvas::Ellipse(int left, int top, int right, int bottom) const {
+    ::Ellipse(m_dc, left, top, right, bottom);
+}
+
+void Canvas::MoveTo(int x, int y) const {
+    ::MoveToEx(m_dc, x, y, nullptr);
+}
+
+void Canvas::LineTo(int x, int y) const {
+    ::LineTo(m_dc, x, y);
+}
+
+COLORREF Canvas::Pixel(int x, int y) const {
+    return ::GetPixel(m_dc, x, y);
+}
+
+void Canvas::SetPixel(int x, int y, COLORREF color) const {
+    ::SetPixel(m_dc, x, y, color);
+}
+
+void Canvas::Draw(int x, int y, const Bitmap& bitmap) const {
+    bitmap.Draw(m_dc, x, y);
+}
+
+COLORREF Canvas::NearestColor(COLORREF color) const {
+    return ::GetNearestColor(m_dc, color);
+}
+
+int Canvas::BitsPerPixel() const {
+    return BitsPerPixelOf(m_dc);
+}
+
+// ---- BitmapCanvas ---------------------------------------------------------------------------
+
+BitmapCanvas::BitmapCanvas(Bitmap& bitmap)
+    : m_dc(::CreateCompatibleDC(nullptr)),
+      m_select(m_dc.get(), bitmap.Handle()),
+      m_canvas(m_dc.get()) {
+    bitmap.PixelsChanged();
+}
+
 HCURSOR CursorHandle(Cursor cursor) noexcept {
     switch (cursor) {
         case Cursor::Default: return nullptr;
         case Cursor::Arrow: return ::LoadCursorA(nullptr, IDC_ARROW);
         case Cursor::Wait: return ::LoadCursorA(nullptr, IDC_WAIT);
+        case Cursor::HandPoint: return ::LoadCursorA(nullptr, IDC_HAND);
     }
     return nullptr;
 }

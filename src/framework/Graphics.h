@@ -128,13 +128,28 @@ public:
     // Draws the whole picture with its top-left corner at (x, y).
     void Draw(HDC dc, int x, int y) const;
 
+    // A 32-bit picture of the size, all black: drawing on it keeps every colour exactly.
+    void SetSize(int width, int height);
+    // Copies other into a 32-bit picture of its own (with its transparent flag), so that
+    // per-pixel work on the copy is not rounded to the palette of a 4- or 8-bit original.
+    void AssignTrueColor(const Bitmap& other);
+    // To be called after drawing on the pixels: the mask of the transparent colour is made anew.
+    void PixelsChanged() noexcept { m_mask.reset(); }
+    // One pixel; straight in memory for a picture of SetSize or AssignTrueColor, else through a
+    // DC. Memory access sees GDI's drawing on the picture only after GdiFlush.
+    COLORREF Pixel(int x, int y) const;
+    void SetPixel(int x, int y, COLORREF color);
+
 private:
     void Adopt(HBITMAP handle);
+    // The 32-bit pixel of a picture of SetSize, or nullptr for other pictures.
+    std::uint32_t* PixelAddress(int x, int y) const noexcept;
     HBITMAP Mask() const;
 
     unique_hbitmap m_handle;
     int m_width = 0;
     int m_height = 0;
+    std::uint32_t* m_bits = nullptr;  // the rows of a picture of SetSize, bottom row first
     bool m_transparent = false;
     mutable unique_hbitmap m_mask;  // 1 where the picture shows
 };
@@ -153,6 +168,11 @@ public:
     void Assign(const Icon& other);
     void Clear() noexcept {
         m_handle.reset();
+        m_small.reset();
+    }
+    // Takes over an icon handle (nullptr empties the icon).
+    void Adopt(HICON handle) noexcept {
+        m_handle.reset(handle);
         m_small.reset();
     }
     bool Empty() const noexcept { return !m_handle; }
@@ -181,13 +201,60 @@ public:
     int TextHeight(const std::string& text) const;
     void FillRect(const RECT& rect, Color color) const;
 
+    // The pen: solid, one pixel wide. Lines leave out their end point.
+    void SetPenColor(Color color);
+    // The brush: solid in its colour, or clear (hollow) so that shapes draw their outline only.
+    void SetBrushColor(Color color);
+    void SetBrushClear();
+    // Fills with the brush; left and top edges included, right and bottom excluded.
+    void FillRect(const RECT& rect) const;
+    // Outlined with the pen inside (left, top, right, bottom), filled with the brush.
+    void Rectangle(int left, int top, int right, int bottom) const;
+    void RoundRect(int left, int top, int right, int bottom, int cornerWidth,
+                   int cornerHeight) const;
+    void Ellipse(int left, int top, int right, int bottom) const;
+    void MoveTo(int x, int y) const;
+    void LineTo(int x, int y) const;
+    COLORREF Pixel(int x, int y) const;
+    void SetPixel(int x, int y, COLORREF color) const;
+    // Transparent when the picture is marked so.
+    void Draw(int x, int y, const Bitmap& bitmap) const;
+    // The closest colour that the device shows.
+    COLORREF NearestColor(COLORREF color) const;
+    // The colour depth of what the canvas draws on.
+    int BitsPerPixel() const;
+
 private:
     HDC m_dc;
     Font m_font;
     HGDIOBJ m_oldFont = nullptr;
+    unique_hpen m_pen;
+    HGDIOBJ m_oldPen = nullptr;
+    unique_hbrush m_brush;
+    HGDIOBJ m_oldBrush = nullptr;
 };
 
-enum class Cursor { Default, Arrow, Wait };
+// A canvas on a picture: a memory DC with the picture selected, for as long as this lives.
+class BitmapCanvas {
+public:
+    explicit BitmapCanvas(Bitmap& bitmap);
+    BitmapCanvas(const BitmapCanvas&) = delete;
+    BitmapCanvas& operator=(const BitmapCanvas&) = delete;
+    Canvas& operator*() noexcept { return m_canvas; }
+    Canvas* operator->() noexcept { return &m_canvas; }
+
+private:
+    // Declared in the order of building: the canvas lets go of its objects before the picture is
+    // taken out of the DC, and that before the DC goes.
+    unique_hdc m_dc;
+    SelectGuard m_select;
+    Canvas m_canvas;
+};
+
+// The colour depth of what dc draws on: for a memory DC, that of its selected bitmap.
+int BitsPerPixelOf(HDC dc);
+
+enum class Cursor { Default, Arrow, Wait, HandPoint };
 
 // The system cursor to show; nullptr for Default.
 HCURSOR CursorHandle(Cursor cursor) noexcept;

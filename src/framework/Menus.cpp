@@ -1,9 +1,12 @@
 #include "framework/Menus.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <map>
+#include <string>
 
 #include "core/Exception.h"
+#include "framework/ImageList.h"
 #include "framework/Window.h"
 
 namespace cs {
@@ -44,9 +47,7 @@ MenuItem* ItemOf(UINT command, ULONG_PTR data) noexcept {
 // The system's menu font, for measuring and drawing an item that has no handler of its own.
 unique_hfont CreateMenuFont() {
     NONCLIENTMETRICSA metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (!::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        return unique_hfont();
+    if (!ReadNonClientMetrics(metrics)) return unique_hfont();
     return unique_hfont(::CreateFontIndirectA(&metrics.lfMenuFont));
 }
 
@@ -134,6 +135,41 @@ LRESULT CALLBACK PopupWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 }  // namespace
 
+bool ReadNonClientMetrics(NONCLIENTMETRICSA& metrics) noexcept {
+    // With WINVER 0x0600 and later the structure ends in iPaddedBorderWidth, a size that
+    // systems before Vista reject; the part before it is the same everywhere.
+    constexpr UINT kSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
+    static_assert(kSize == 340);
+    metrics = {};
+    metrics.cbSize = kSize;
+    return ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, kSize, &metrics, 0) != FALSE;
+}
+
+std::string ShortCutToText(int shortCut) {
+    const int key = shortCut & 0xFF;
+    if (key == 0) return {};
+    std::string name;
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')) {
+        name = static_cast<char>(key);
+    } else if (key >= VK_F1 && key <= VK_F24) {
+        name = "F" + std::to_string(key - VK_F1 + 1);
+    } else {
+        static const std::map<int, const char*> kNames = {
+            {VK_BACK, "BkSp"},   {VK_TAB, "Tab"},    {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},
+            {VK_SPACE, "Space"}, {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"},    {VK_END, "End"},
+            {VK_HOME, "Home"},   {VK_LEFT, "Left"},  {VK_UP, "Up"},        {VK_RIGHT, "Right"},
+            {VK_DOWN, "Down"},   {VK_INSERT, "Ins"}, {VK_DELETE, "Del"}};
+        const auto found = kNames.find(key);
+        if (found == kNames.end()) return {};
+        name = found->second;
+    }
+    std::string text;
+    if (shortCut & MenuItem::kShift) text += "Shift+";
+    if (shortCut & MenuItem::kCtrl) text += "Ctrl+";
+    if (shortCut & MenuItem::kAlt) text += "Alt+";
+    return text + name;
+}
+
 char AccessKeyOf(const std::string& caption) noexcept {
     for (size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&') continue;
@@ -145,7 +181,9 @@ char AccessKeyOf(const std::string& caption) noexcept {
 
 // ---- MenuItem -------------------------------------------------------------------------------
 
-MenuItem::MenuItem(Component* owner) : Component(owner), m_command(AllocateCommand(this)) {}
+MenuItem::MenuItem(Component* owner) : Component(owner), m_command(AllocateCommand(this)) {
+    NotifyInsertion();
+}
 
 MenuItem::~MenuItem() {
     for (MenuItem* child : m_items) child->m_parent = nullptr;
@@ -278,6 +316,18 @@ void MenuItem::SetDefault(bool isDefault) {
     UpdatePlatformItem();
 }
 
+void MenuItem::SetSubMenuImages(ImageList* images) {
+    if (images == m_subMenuImages) return;
+    if (m_subMenuImages) RemoveFreeNotification(m_subMenuImages);
+    m_subMenuImages = images;
+    if (images) FreeNotification(images);
+}
+
+void MenuItem::Notification(Component* component, Operation operation) {
+    Component::Notification(component, operation);
+    if (operation == Operation::Remove && component == m_subMenuImages) m_subMenuImages = nullptr;
+}
+
 void MenuItem::Click() {
     if (!m_enabled) return;
     if (m_autoCheck) SetChecked(!m_checked);
@@ -333,6 +383,18 @@ void Menu::SetOwnerDraw(bool ownerDraw) {
     m_ownerDraw = ownerDraw;
     m_items->UpdateTree();
     Changed();
+}
+
+void Menu::SetImages(ImageList* images) {
+    if (images == m_images) return;
+    if (m_images) RemoveFreeNotification(m_images);
+    m_images = images;
+    if (images) FreeNotification(images);
+}
+
+void Menu::Notification(Component* component, Operation operation) {
+    Component::Notification(component, operation);
+    if (operation == Operation::Remove && component == m_images) m_images = nullptr;
 }
 
 void MainMenu::Changed() const {

@@ -10,6 +10,7 @@
 
 namespace cs {
 
+class ImageList;
 class Menu;
 class MenuItem;
 
@@ -20,6 +21,14 @@ using MeasureItemEvent = Event<MenuItem&, Canvas&, int&, int&>;
 
 // The access key of a caption: the character after a single "&" ("&&" stands for "&"), or 0.
 char AccessKeyOf(const std::string& caption) noexcept;
+
+// The display text of a shortcut ("Shift+Ctrl+F5"); empty for 0.
+std::string ShortCutToText(int shortCut);
+
+// The system's non-client metrics, menu font included; false when the system refuses them.
+// Asked for in the structure's first form, without iPaddedBorderWidth (340 bytes), the one that
+// every system version accepts.
+bool ReadNonClientMetrics(NONCLIENTMETRICSA& metrics) noexcept;
 
 // One item of a menu. Items are components of their form; their place in a menu is given by
 // their parent item. The platform's menu mirrors the caption, check mark, radio group, default
@@ -59,6 +68,9 @@ public:
     int ShortCut() const noexcept { return m_shortCut; }
     void SetShortCut(int shortCut) noexcept { m_shortCut = shortCut; }
     static constexpr int kShift = 0x2000, kCtrl = 0x4000, kAlt = 0x8000;
+    // An image list for the sub-items' ImageIndex, before the menu's Images; nullptr for none.
+    ImageList* SubMenuImages() const noexcept { return m_subMenuImages; }
+    void SetSubMenuImages(ImageList* images);
 
     // The item's own sub-items, in menu order.
     const std::vector<MenuItem*>& Items() const noexcept { return m_items; }
@@ -88,6 +100,9 @@ public:
     static MenuItem* FromCommand(UINT command) noexcept;
     static MenuItem* FromSubmenu(HMENU submenu) noexcept;
 
+protected:
+    void Notification(Component* component, Operation operation) override;
+
 private:
     friend class Menu;
     void MakeRoot(Menu* menu, bool bar);
@@ -109,6 +124,7 @@ private:
     Bitmap m_bitmap;
     int m_imageIndex = -1;
     int m_shortCut = 0;
+    ImageList* m_subMenuImages = nullptr;
 
     Menu* m_menu = nullptr;  // set on a menu's root item only
     bool m_bar = false;      // the root item of a menu bar
@@ -130,6 +146,10 @@ public:
     void SetOwnerDraw(bool ownerDraw);
     // This program's menus all read from left to right.
     bool IsRightToLeft() const noexcept { return false; }
+    // The pictures of items that give an ImageIndex; nullptr for none.
+    ImageList* Images() const noexcept { return m_images; }
+    void SetImages(ImageList* images);
+    bool IsMainMenu() const noexcept { return m_items->m_bar; }
     // The window that shows the menu and receives its messages.
     virtual HWND WindowHandle() const noexcept = 0;
 
@@ -138,10 +158,12 @@ protected:
     friend class MenuItem;
     // An item's look changed: a menu bar is drawn again.
     virtual void Changed() const {}
+    void Notification(Component* component, Operation operation) override;
 
 private:
     MenuItem* m_items;
     bool m_ownerDraw = false;
+    ImageList* m_images = nullptr;
 };
 
 // The menu bar of a form (the form's Menu).

@@ -1,5 +1,7 @@
 #include "framework/StdCtrls.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 namespace cs {
@@ -145,6 +147,159 @@ LRESULT Panel::OnPaint() {
     DrawBevel(paint.dc(), rect, m_bevelOuter);
     DrawBevel(paint.dc(), rect, m_bevelInner);
     return 0;
+}
+
+// ---- Classic look -----------------------------------------------------------------------------
+
+namespace {
+
+// A themed check box or group box draws its caption in the theme's colour and takes no notice of
+// the text colour set at WM_CTLCOLORSTATIC, which would leave dark text on the dark forms. Without
+// a theme the control draws classically, in the colours its parent gives. uxtheme.dll is looked
+// up at run time: the program does not depend on it.
+void UseClassicLook(HWND window) noexcept {
+    using SetWindowThemeFunction = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+    static const auto setWindowTheme = []() -> SetWindowThemeFunction {
+        HMODULE uxtheme = ::LoadLibraryA("uxtheme.dll");
+        if (!uxtheme) return nullptr;
+        return reinterpret_cast<SetWindowThemeFunction>(
+            reinterpret_cast<void*>(::GetProcAddress(uxtheme, "SetWindowTheme")));
+    }();
+    if (setWindowTheme) setWindowTheme(window, L"", L"");
+}
+
+constexpr UINT_PTR kGroupBoxSubclassId = 1;
+
+}  // namespace
+
+// ---- GroupBox -------------------------------------------------------------------------------
+
+GroupBox::GroupBox(Component* owner) : Control(owner) {}
+
+GroupBox::~GroupBox() {
+    if (Handle()) ::RemoveWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId);
+}
+
+void GroupBox::CreateParams(WindowParams& params) const {
+    Control::CreateParams(params);
+    params.ClassName = "BUTTON";
+    // The frame's own painting leaves out its children; Tab goes into them.
+    params.Style |= BS_GROUPBOX | WS_CLIPCHILDREN;
+    params.ExStyle |= WS_EX_CONTROLPARENT;
+}
+
+void GroupBox::HandleCreated() {
+    UseClassicLook(Handle());
+    ::SetWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId,
+                        reinterpret_cast<DWORD_PTR>(this));
+}
+
+HBRUSH GroupBox::ChildColor(HDC dc) {
+    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
+    ::SetBkColor(dc, GetColor().ToColorRef());
+    return BackgroundBrush();
+}
+
+LRESULT CALLBACK GroupBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR, DWORD_PTR self) noexcept {
+    if (message == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(window, &SubclassProc, kGroupBoxSubclassId);
+        return ::DefSubclassProc(window, message, wParam, lParam);
+    }
+    LRESULT result = 0;
+    Guarded(
+        [&] { result = reinterpret_cast<GroupBox*>(self)->FrameProc(message, wParam, lParam); });
+    return result;
+}
+
+// The system's frame passes what its children ask of their parent on to DefWindowProc; here it
+// goes to the children as on any other container.
+LRESULT GroupBox::FrameProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        // The frame paints only its lines and caption; the inside is the frame's colour.
+        case WM_ERASEBKGND: return OnEraseBackground(reinterpret_cast<HDC>(wParam));
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN: return OnChildColor(message, wParam, lParam);
+        case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
+        case WM_COMMAND: return OnCommand(message, wParam, lParam);
+        default: return ::DefSubclassProc(Handle(), message, wParam, lParam);
+    }
+}
+
+// ---- Edit -----------------------------------------------------------------------------------
+
+Edit::Edit(Component* owner) : Control(owner) {
+    SetColor(Color::System(COLOR_WINDOW));
+}
+
+void Edit::CreateParams(WindowParams& params) const {
+    Control::CreateParams(params);
+    params.ClassName = "EDIT";
+    params.Style |= WS_TABSTOP | ES_AUTOHSCROLL;
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+std::string Edit::Text() const {
+    if (!Handle()) return Caption();
+    const int length = ::GetWindowTextLengthA(Handle());
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    text.resize(static_cast<size_t>(::GetWindowTextA(Handle(), text.data(), length + 1)));
+    return text;
+}
+
+void Edit::SetText(std::string text) {
+    SetCaption(std::move(text));
+    // Typing changes the window's text behind Caption's back: a text equal to the last one set
+    // must still replace what was typed since.
+    if (Handle() && Text() != Caption()) ::SetWindowTextA(Handle(), Caption().c_str());
+}
+
+HBRUSH Edit::ChildColor(HDC dc) {
+    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
+    ::SetBkColor(dc, GetColor().ToColorRef());
+    return BackgroundBrush();
+}
+
+// ---- CheckBox -------------------------------------------------------------------------------
+
+CheckBox::CheckBox(Component* owner) : Control(owner) {}
+
+DWORD CheckBox::SideStyle() const noexcept {
+    return m_alignment == Alignment::Left ? BS_LEFTTEXT : 0;
+}
+
+void CheckBox::CreateParams(WindowParams& params) const {
+    Control::CreateParams(params);
+    params.ClassName = "BUTTON";
+    params.Style |= BS_AUTOCHECKBOX | WS_TABSTOP | SideStyle();
+}
+
+void CheckBox::HandleCreated() {
+    UseClassicLook(Handle());
+    ::SendMessageA(Handle(), BM_SETCHECK, m_checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool CheckBox::Checked() const {
+    if (!Handle()) return m_checked;
+    return ::SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CheckBox::SetChecked(bool checked) {
+    m_checked = checked;
+    if (Handle()) ::SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void CheckBox::SetAlignment(Alignment alignment) {
+    if (alignment == m_alignment) return;
+    m_alignment = alignment;
+    SetStyleBits(BS_LEFTTEXT, SideStyle());
+}
+
+HBRUSH CheckBox::ChildColor(HDC dc) {
+    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
+    ::SetBkColor(dc, GetColor().ToColorRef());
+    return BackgroundBrush();
 }
 
 }  // namespace cs

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "framework/Control.h"
 
 namespace cs {
@@ -66,6 +68,62 @@ private:
 
     BevelCut m_bevelOuter = BevelCut::Raised;
     BevelCut m_bevelInner = BevelCut::None;
+};
+
+// A frame with a caption around a group of controls: a BUTTON window of the group-box style. The
+// controls placed on it are child windows of the frame, so their positions are relative to it.
+// The caption is drawn in the font's colour on the frame's colour.
+class GroupBox : public Control {
+public:
+    explicit GroupBox(Component* owner);
+    ~GroupBox() override;
+
+protected:
+    void CreateParams(WindowParams& params) const override;
+    void HandleCreated() override;
+    HBRUSH ChildColor(HDC dc) override;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self) noexcept;
+    LRESULT FrameProc(UINT message, WPARAM wParam, LPARAM lParam);
+};
+
+// A one-line edit box: an EDIT window, the font's colour on the control's own colour, which is
+// the system's window colour unless set. Text() is what the box holds now, typed text included.
+class Edit : public Control {
+public:
+    explicit Edit(Component* owner);
+
+    std::string Text() const;
+    void SetText(std::string text);
+
+protected:
+    void CreateParams(WindowParams& params) const override;
+    HBRUSH ChildColor(HDC dc) override;
+};
+
+// A check box: a BUTTON window that checks and clears itself when clicked. With Alignment Left
+// the caption stands left and the box right of it; with Right (the default) the other way round.
+class CheckBox : public Control {
+public:
+    explicit CheckBox(Component* owner);
+
+    bool Checked() const;
+    void SetChecked(bool checked);
+    Alignment GetAlignment() const noexcept { return m_alignment; }
+    void SetAlignment(Alignment alignment);
+
+protected:
+    void CreateParams(WindowParams& params) const override;
+    void HandleCreated() override;
+    HBRUSH ChildColor(HDC dc) override;
+
+private:
+    DWORD SideStyle() const noexcept;
+
+    Alignment m_alignment = Alignment::Right;
+    bool m_checked = false;
 };
 
 }  // namespace cs

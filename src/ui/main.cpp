@@ -4,6 +4,8 @@
 
 #include "framework/Application.h"
 #include "platform/Dialogs.h"
+#include "ui/Unit1.h"
+#include "ui/about.h"
 #include "ui/tzmain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -12,6 +14,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         // The main window shows itself, or stays in the tray, as its creation decides.
         application.SetShowMainForm(false);
         application.CreateForm<cs::TfrmTzMain>();
+        // The dialogs, once, hidden until a command shows them.
+        application.CreateForm<cs::TfrmProxy>();
+        application.CreateForm<cs::TfrmAbout>();
         application.Run();
         return 0;
     } catch (const std::exception& failure) {

@@ -6,12 +6,16 @@
 
 #include "core/TimeZoneRules.h"
 #include "framework/Application.h"
+#include "platform/AppInfo.h"
 #include "platform/Locale.h"
+#include "platform/Seams.h"
 #include "settings/Settings.h"
 #include "time/DaytimeClient.h"
 #include "time/TimeZone.h"
 #include "ui/Maker.h"
 #include "ui/TimeServers.h"
+#include "ui/Unit1.h"
+#include "ui/about.h"
 #include "ui/resources/ResourceIds.h"
 
 namespace cs {
@@ -31,6 +35,12 @@ constexpr int kLabelHeight = 13;
 
 void LoadBitmap(Bitmap& bitmap, int id) {
     bitmap.LoadFromResource(ModuleInstance(), MAKEINTRESOURCEA(id));
+}
+
+void SetItemPicture(MenuItem& item, int id) {
+    Bitmap picture;
+    LoadBitmap(picture, id);
+    item.SetBitmap(picture);
 }
 
 }  // namespace
@@ -110,7 +120,7 @@ void TfrmTzMain::CreateDesign() {
     SpeedButton1->SetSpacing(18);
     SpeedButton1->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuPingClick>(this);
 
-    // Its click (SpeedButton2Click, the maker's website) comes with the menu commands.
+    // The maker's banner: a click opens the maker's website.
     SpeedButton2 = Make<FlatButton>("SpeedButton2");
     SpeedButton2->SetParent(Panel1);
     SpeedButton2->SetLeft(250);
@@ -120,6 +130,7 @@ void TfrmTzMain::CreateDesign() {
     SpeedButton2->SetFlat(true);
     SpeedButton2->SetGlyph(banner);
     SpeedButton2->SetSpacing(0);
+    SpeedButton2->OnClick = NotifyEvent::Bind<&TfrmTzMain::SpeedButton2Click>(this);
 
     // The status table: green captions on the left, yellow right-aligned values on the right.
     Label12 = Make<Label>("Label12");
@@ -154,19 +165,24 @@ void TfrmTzMain::CreateDesign() {
 
     // The menu bar. Its painter (XPMenu1) switches it to owner drawing.
     MainMenu1 = Make<MainMenu>("MainMenu1");
+    MainMenu1->SetOwnerDraw(true);
     File1 = MakeItem(MainMenu1->Items(), "File1", "&File");
+    File1->OnClick = NotifyEvent::Bind<&TfrmTzMain::File1Click>(this);
     mnuPing = MakeItem(*File1, "mnuPing", "&Ping Veritan Clock");
     mnuPing->SetBitmap(ping);
     mnuPing->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuPingClick>(this);
     N3 = MakeItem(*File1, "N3", "-");
     mnuAutostart = MakeItem(*File1, "mnuAutostart", "Auto Start with Windows");
     mnuAutostart->SetAutoCheck(true);
+    mnuAutostart->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuAutostartClick>(this);
     StartMinimized1 = MakeItem(*File1, "StartMinimized1", "Start Minimized");
     StartMinimized1->SetAutoCheck(true);
+    StartMinimized1->OnClick = NotifyEvent::Bind<&TfrmTzMain::StartMinimized1Click>(this);
     mnuAutomatic = MakeItem(*File1, "mnuAutomatic", "&Auto Synchronize Daily");
     mnuAutomatic->SetChecked(true);
     mnuAutomatic->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuAutomaticClick>(this);
     mnuServers = MakeItem(*File1, "mnuServers", "&Time Servers");
+    mnuServers->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuServersClick>(this);
     for (size_t i = 0; i < kTimeServers.size(); ++i) {
         const std::string address(kTimeServers[i]);
         MenuItem* server =
@@ -175,20 +191,31 @@ void TfrmTzMain::CreateDesign() {
         server->SetGroupIndex(1);
         server->SetHint(address);
         server->SetRadioItem(true);
+        server->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuServerItemClick>(this);
     }
     N2 = MakeItem(*File1, "N2", "-");
     mnuExit = MakeItem(*File1, "mnuExit", "&Exit");
     mnuExit->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuExitClick>(this);
     Tools1 = MakeItem(MainMenu1->Items(), "Tools1", "&Tools");
     mnuProxy = MakeItem(*Tools1, "mnuProxy", "&Proxy Server");
+    mnuProxy->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuProxyClick>(this);
     mnuControlPanel = MakeItem(*Tools1, "mnuControlPanel", "&System Date/Time");
+    SetItemPicture(*mnuControlPanel, IDB_DATETIME);
+    mnuControlPanel->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuControlPanelClick>(this);
     Help1 = MakeItem(MainMenu1->Items(), "Help1", "&Help");
     mnuReadme = MakeItem(*Help1, "mnuReadme", "&Read me");
+    SetItemPicture(*mnuReadme, IDB_README);
+    mnuReadme->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuReadmeClick>(this);
     mnuMRD = MakeItem(*Help1, "mnuMRD", std::string(kMakerDomain).c_str());
+    SetItemPicture(*mnuMRD, IDB_WEBSITE);
+    mnuMRD->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuMRDClick>(this);
     mnuAbout = MakeItem(*Help1, "mnuAbout", "&About this program");
+    SetItemPicture(*mnuAbout, IDB_ABOUT);
+    mnuAbout->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuAboutClick>(this);
 
     // The tray menu; the tray icon (TrayIcon1) opens it.
     PopupMenu1 = Make<PopupMenu>("PopupMenu1");
+    PopupMenu1->SetOwnerDraw(true);
     OpenVeritanClockSync1 =
         MakeItem(PopupMenu1->Items(), "OpenVeritanClockSync1", "&Open Veritan Clock Sync.");
     OpenVeritanClockSync1->OnClick =
@@ -211,11 +238,45 @@ void TfrmTzMain::CreateDesign() {
     Timer2->SetInterval(60000);
     Timer2->SetOnTimer(NotifyEvent::Bind<&TfrmTzMain::Timer2Timer>(this));
 
-    // The tray icon TrayIcon1 takes its place here.
+    // Only the icon's own behaviour acts: no events are assigned.
+    TrayIcon1 = Make<TabfTrayIcon>("TrayIcon1");
+    TrayIcon1->SetHint("Veritan Clock Sync");
+    Icon trayIcon;
+    trayIcon.LoadFromResource(ModuleInstance(), "TRAYICON", 16);
+    TrayIcon1->SetIcon(trayIcon);
+    TrayIcon1->SetMinimizeToTray(true);
+    TrayIcon1->SetPopupMenu(PopupMenu1);
+    TrayIcon1->SetVisible(true);
 
     abfAutoRun1 = Make<TabfAutoRun>("abfAutoRun1");
 
-    // The menu painter XPMenu1 takes its place here, after both menus.
+    // The menu painter, after both menus: switching it on reaches all their items. With
+    // system colours it paints in the system's menu font and colours, whatever is stored.
+    XPMenu1 = Make<TXPMenu>("XPMenu1");
+    Font menuFont;
+    menuFont.SetCharset(ANSI_CHARSET);
+    menuFont.SetColor(kColorMenuText);
+    menuFont.SetHeight(-11);
+    menuFont.SetName("Microsoft Sans Serif");
+    menuFont.SetStyle(0);
+    XPMenu1->SetFont(menuFont);
+    XPMenu1->SetColor(kColorBtnFace);
+    XPMenu1->SetIconBackColor(kColorBtnFace);
+    XPMenu1->SetMenuBarColor(kColorBtnFace);
+    XPMenu1->SetSelectColor(kColorHighlight);
+    XPMenu1->SetSelectBorderColor(kColorHighlight);
+    XPMenu1->SetSelectFontColor(kColorMenuText);
+    XPMenu1->SetDisabledColor(kColorInactiveCaption);
+    XPMenu1->SetSeparatorColor(kColorBtnFace);
+    XPMenu1->SetCheckedColor(kColorHighlight);
+    XPMenu1->SetIconWidth(24);
+    XPMenu1->SetDrawSelect(true);
+    XPMenu1->SetUseSystemColors(true);
+    XPMenu1->SetOverrideOwnerDraw(false);
+    XPMenu1->SetGradient(false);
+    XPMenu1->SetFlatMenu(false);
+    XPMenu1->SetAutoDetect(false);
+    XPMenu1->SetActive(true);
 
     SetMenu(MainMenu1);
 }
@@ -292,6 +353,73 @@ void TfrmTzMain::Timer1Timer(Component&) {
 
 void TfrmTzMain::Timer2Timer(Component&) {
     m_sync.Timer2Timer();
+}
+
+void TfrmTzMain::mnuProxyClick(Component&) {
+    frmProxy->CheckBox1->SetChecked(!ReadSetting(kSettingsKey, "UseProxy", "").empty());
+    frmProxy->txtAddress->SetText(ReadSetting(kSettingsKey, "Address", ""));
+    frmProxy->txtPort->SetText(ReadSetting(kSettingsKey, "Port", ""));
+    if (frmProxy->ShowModal() != 1) return;
+    // In this order: a failed write leaves the later values as they were.
+    WriteSetting(kSettingsKey, "UseProxy", frmProxy->CheckBox1->Checked() ? "True" : "");
+    WriteSetting(kSettingsKey, "Address", frmProxy->txtAddress->Text());
+    WriteSetting(kSettingsKey, "Port", frmProxy->txtPort->Text());
+}
+
+void TfrmTzMain::mnuControlPanelClick(Component&) {
+    Shell().Exec(kDateTimeSettingsCommand, SW_SHOWNORMAL);
+}
+
+void TfrmTzMain::mnuAboutClick(Component&) {
+    frmAbout->ShowModal();
+}
+
+void TfrmTzMain::mnuReadmeClick(Component&) {
+    const std::string program = ExecutablePath();
+    const std::string readme =
+        program.substr(0, program.size() - FileNameOf(program).size()) + "readme.rtf";
+    Shell().Execute(Handle(), "open", readme.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TfrmTzMain::OpenWebsite() {
+    const std::string website(kMakerWebsite);
+    Shell().Execute(Handle(), "open", website.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TfrmTzMain::mnuMRDClick(Component&) {
+    OpenWebsite();
+}
+
+void TfrmTzMain::SpeedButton2Click(Component&) {
+    // The pressed button comes up again before the browser takes its time to start.
+    Application::Current()->ProcessMessages();
+    OpenWebsite();
+}
+
+void TfrmTzMain::File1Click(Component&) {
+    mnuAutostart->SetChecked(abfAutoRun1->AutoRun());
+}
+
+void TfrmTzMain::mnuAutostartClick(Component&) {
+    // The component takes the requested state even when the run list could not be written.
+    abfAutoRun1->SetAutoRun(mnuAutostart->Checked());
+    WriteSetting(kSettingsKey, "AutoStart", abfAutoRun1->AutoRun() ? "1" : "");
+}
+
+void TfrmTzMain::StartMinimized1Click(Component&) {
+    WriteSetting(kSettingsKey, "StartMinimized", StartMinimized1->Checked() ? "1" : "");
+}
+
+void TfrmTzMain::mnuServersClick(Component&) {
+    for (MenuItem* server : mnuServers->Items())
+        if (server->Hint() == ServerAddress) server->SetChecked(true);
+}
+
+void TfrmTzMain::mnuServerItemClick(Component& sender) {
+    auto& server = static_cast<MenuItem&>(sender);
+    server.SetChecked(true);
+    ServerAddress = server.Hint();
+    WriteSetting(kSettingsKey, "ipAddress", ServerAddress);
 }
 
 void TfrmTzMain::SetLastPingText(const std::string& text) {

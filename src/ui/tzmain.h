@@ -2,6 +2,8 @@
 #include <string>
 
 #include "components/AutoRun.h"
+#include "components/TrayIcon.h"
+#include "components/XPMenu.h"
 #include "framework/Buttons.h"
 #include "framework/Form.h"
 #include "framework/Menus.h"
@@ -13,6 +15,10 @@ namespace cs {
 
 // The main window's title, by which a second start finds the running one.
 inline constexpr char kMainWindowTitle[] = "Veritan Clock Sync v2.2";
+
+// Started by "&System Date/Time": the system's own date and time settings.
+inline constexpr char kDateTimeSettingsCommand[] =
+    "rundll32.exe shell32.dll,Control_RunDLL Timedate.cpl";
 
 // Set only by the exit command. While it is clear, closing the main window hides it.
 extern bool ExitRequested;
@@ -73,7 +79,9 @@ public:
     MenuItem* Exit1;
     Timer* Timer1;
     Timer* Timer2;
+    TabfTrayIcon* TrayIcon1;
     TabfAutoRun* abfAutoRun1;
+    TXPMenu* XPMenu1;
 
     // Event handlers.
     void FormCreate(Component& sender);
@@ -84,6 +92,17 @@ public:
     void mnuAutomaticClick(Component& sender);
     void Timer1Timer(Component& sender);
     void Timer2Timer(Component& sender);
+    void mnuProxyClick(Component& sender);
+    void mnuControlPanelClick(Component& sender);
+    void mnuAboutClick(Component& sender);
+    void mnuReadmeClick(Component& sender);
+    void mnuMRDClick(Component& sender);
+    void SpeedButton2Click(Component& sender);
+    void File1Click(Component& sender);
+    void mnuAutostartClick(Component& sender);
+    void StartMinimized1Click(Component& sender);
+    void mnuServersClick(Component& sender);
+    void mnuServerItemClick(Component& sender);
 
     ClockSync& Sync() noexcept { return m_sync; }
 
@@ -103,6 +122,7 @@ private:
     Label* MakeLabel(const char* name, int top, int left, int width, const char* caption,
                      Color color);
     MenuItem* MakeItem(MenuItem& parent, const char* name, const char* caption);
+    void OpenWebsite();
 
     ClockSync m_sync{*this};
 };

@@ -175,6 +175,28 @@ TEST_F(FormTest, ShowModalEndsWithModalResultAndKeepsOthersDisabledMeanwhile) {
     EXPECT_FALSE(dialog->Visible());
 }
 
+TEST_F(FormTest, AModalFormOpensAboveAnAlwaysOnTopWindow) {
+    TestForm* main = app.CreateForm<TestForm>();
+    main->SetFormStyle(FormStyle::StayOnTop);
+    main->SetVisible(true);
+    TestForm* dialog = app.CreateForm<TestForm>();
+    bool topmostWhileShown = false;
+    bool aboveMain = false;
+    auto* timer = new Timer(dialog);
+    timer->SetInterval(50);
+    timer->SetOnTimer([&](Component&) {
+        topmostWhileShown = (::GetWindowLongA(dialog->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        // The dialog comes before the main window in the z-order.
+        for (HWND w = ::GetWindow(dialog->Handle(), GW_HWNDNEXT); w;
+             w = ::GetWindow(w, GW_HWNDNEXT))
+            if (w == main->Handle()) aboveMain = true;
+        dialog->SetModalResult(mrOk);
+    });
+    EXPECT_EQ(dialog->ShowModal(), mrOk);
+    EXPECT_TRUE(topmostWhileShown);
+    EXPECT_TRUE(aboveMain);
+}
+
 TEST_F(FormTest, ShowModalEndsWithCancelOnCloseBoxAndOnQuitWhichItPassesOn) {
     app.CreateForm<TestForm>();
     TestForm* dialog = app.CreateForm<TestForm>();

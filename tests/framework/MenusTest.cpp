@@ -4,8 +4,11 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/FrameworkFixture.h"
+#include "framework/ImageList.h"
 
 namespace cs::test {
 namespace {
@@ -206,6 +209,150 @@ TEST_F(MenusTest, AccessKeysOfOwnerDrawnItemsChooseTheItem) {
                                           reinterpret_cast<LPARAM>(file->Handle()));
     EXPECT_EQ(LOWORD(result), 2);
     EXPECT_EQ(HIWORD(result), MNC_EXECUTE);
+}
+
+TEST_F(MenusTest, TheHandlerGetsTheFrameworksMeasureAndHasTheLastWord) {
+    MenuItem* item = AddItem(*file, "&Ping Veritan Clock");
+    MenuItem* line = AddItem(*file, "-");
+    menu->SetOwnerDraw(true);
+    form->SetMenu(menu);
+    std::vector<std::pair<int, int>> proposed;
+    const MeasureItemEvent handler = [&](MenuItem&, Canvas& canvas, int& width, int& height) {
+        proposed.emplace_back(width, height);
+        EXPECT_NE(canvas.Handle(), nullptr);
+        width = 5;  // smaller than proposed: the handler decides
+        height = 6;
+    };
+    item->OnMeasureItem = handler;
+    line->OnMeasureItem = handler;
+    const auto measure = [&](const MenuItem* measured) {
+        MEASUREITEMSTRUCT request{};
+        request.CtlType = ODT_MENU;
+        request.itemID = measured->Command();
+        request.itemData = reinterpret_cast<ULONG_PTR>(measured);
+        ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&request));
+        return std::pair<UINT, UINT>(request.itemWidth, request.itemHeight);
+    };
+    EXPECT_EQ(measure(item), std::pair(5u, 6u));
+    EXPECT_EQ(measure(line), std::pair(5u, 6u));
+    ASSERT_EQ(proposed.size(), 2u);
+    // A text item comes with room for its text and at least a menu line's height; a separator
+    // with less height and no width.
+    EXPECT_GT(proposed[0].first, 50);
+    EXPECT_GE(proposed[0].second, ::GetSystemMetrics(SM_CYMENU));
+    EXPECT_EQ(proposed[1].first, 0);
+    EXPECT_LT(proposed[1].second, proposed[0].second);
+}
+
+TEST_F(MenusTest, SwitchingOwnerDrawChangesThePlatformItemsAtOnceAndKeepsTheirState) {
+    MenuItem* checked = AddItem(*file, "&Auto Synchronize Daily");
+    checked->SetChecked(true);
+    MenuItem* servers = AddItem(*file, "&Time Servers");
+    MenuItem* radio = AddItem(*servers, "129.6.15.28");
+    radio->SetRadioItem(true);
+    radio->SetChecked(true);
+    MenuItem* disabled = AddItem(*file, "&Disabled");
+    disabled->SetEnabled(false);
+    form->SetMenu(menu);
+    const auto text = [](HMENU handle, int index) {
+        char buffer[64] = {};
+        ::GetMenuStringA(handle, static_cast<UINT>(index), buffer, sizeof buffer, MF_BYPOSITION);
+        return std::string(buffer);
+    };
+    for (const bool ownerDraw : {true, false}) {
+        SCOPED_TRACE(ownerDraw ? "owner-drawn" : "drawn by the system");
+        menu->SetOwnerDraw(ownerDraw);
+        const UINT expected = ownerDraw ? MFT_OWNERDRAW : 0u;
+        EXPECT_EQ(Read(menu->Handle(), 0).Type & MFT_OWNERDRAW, expected);
+        EXPECT_EQ(Read(file->Handle(), 0).Type & MFT_OWNERDRAW, expected);
+        EXPECT_EQ(Read(servers->Handle(), 0).Type & MFT_OWNERDRAW, expected);
+        // What screen readers and automation read stays.
+        EXPECT_EQ(text(menu->Handle(), 0), "&File");
+        EXPECT_EQ(text(file->Handle(), 0), "&Auto Synchronize Daily");
+        EXPECT_EQ(text(servers->Handle(), 0), "129.6.15.28");
+        EXPECT_NE(Read(file->Handle(), 0).State & MFS_CHECKED, 0u);
+        EXPECT_EQ(Read(file->Handle(), 1).Submenu, servers->Handle());
+        EXPECT_NE(Read(servers->Handle(), 0).Type & MFT_RADIOCHECK, 0u);
+        EXPECT_NE(Read(servers->Handle(), 0).State & MFS_CHECKED, 0u);
+        EXPECT_NE(Read(file->Handle(), 2).State & MFS_DISABLED, 0u);
+    }
+}
+
+TEST_F(MenusTest, TypingAnAccessKeyInAnOpenOwnerDrawnMenuChoosesTheItem) {
+    auto* popup = new PopupMenu(form);
+    popup->SetOwnerDraw(true);
+    std::vector<std::string> chosen;
+    for (const char* caption : {"&Open", "&Ping Now", "-", "E&xit"}) {
+        MenuItem* item = AddItem(popup->Items(), caption);
+        item->OnClick = [&chosen, caption](Component&) { chosen.emplace_back(caption); };
+    }
+    // The menu loop takes the typed key from the queue; Escape closes the menu should the key
+    // choose nothing.
+    ::PostMessageA(popup->WindowHandle(), WM_CHAR, 'x', 0);
+    ::PostMessageA(popup->WindowHandle(), WM_KEYDOWN, VK_ESCAPE, 0);
+    popup->Popup(10, 10);
+    PumpMessages(100);
+    EXPECT_THAT(chosen, ::testing::ElementsAre("E&xit"));
+}
+
+TEST_F(MenusTest, MenuCharIsLeftToTheSystemForMenusItDrawsItself) {
+    AddItem(*file, "E&xit");
+    form->SetMenu(menu);
+    // No answer of ours: the system matches the texts it draws.
+    const LRESULT result = ::SendMessageA(form->Handle(), WM_MENUCHAR, MAKEWPARAM('X', MF_POPUP),
+                                          reinterpret_cast<LPARAM>(file->Handle()));
+    EXPECT_NE(HIWORD(result), MNC_EXECUTE);
+}
+
+TEST_F(MenusTest, MenusForgetImageListsThatGo) {
+    auto* images = new ImageList(form);
+    menu->SetImages(images);
+    file->SetSubMenuImages(images);
+    delete images;
+    EXPECT_EQ(menu->Images(), nullptr);
+    EXPECT_EQ(file->SubMenuImages(), nullptr);
+}
+
+struct ShortCutCase {
+    int ShortCut;
+    const char* Text;
+};
+
+class ShortCutToTextTest : public ::testing::TestWithParam<ShortCutCase> {};
+
+TEST_P(ShortCutToTextTest, NamesModifiersThenKey) {
+    EXPECT_EQ(ShortCutToText(GetParam().ShortCut), GetParam().Text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ShortCutToTextTest,
+    ::testing::Values(ShortCutCase{0, ""}, ShortCutCase{'S' | MenuItem::kCtrl, "Ctrl+S"},
+                      ShortCutCase{VK_F5, "F5"}, ShortCutCase{VK_F12 | MenuItem::kAlt, "Alt+F12"},
+                      ShortCutCase{'7' | MenuItem::kShift | MenuItem::kCtrl, "Shift+Ctrl+7"},
+                      ShortCutCase{VK_DELETE | MenuItem::kCtrl | MenuItem::kAlt, "Ctrl+Alt+Del"},
+                      // A modifier alone names no key.
+                      ShortCutCase{MenuItem::kCtrl, ""}));
+
+// Every component of the owner learns of a new one, once it is fully made.
+class InsertWatcher : public Component {
+public:
+    using Component::Component;
+    std::vector<std::string> Seen;
+
+protected:
+    void Notification(Component* component, Operation operation) override {
+        Component::Notification(component, operation);
+        if (operation != Operation::Insert) return;
+        Seen.emplace_back(dynamic_cast<MenuItem*>(component) ? "item" : "other");
+    }
+};
+
+TEST_F(MenusTest, ANewItemIsAnnouncedToItsOwnersComponents) {
+    auto* watcher = new InsertWatcher(form);
+    new MenuItem(form);
+    const MenuItem loose(nullptr);  // no owner, nobody to tell
+    new PopupMenu(form);            // its own root item is the menu's, not the form's
+    EXPECT_THAT(watcher->Seen, ::testing::ElementsAre("item"));
 }
 
 TEST(AccessKeyOf, IsTheCharacterAfterASingleAmpersand) {

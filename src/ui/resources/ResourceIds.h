@@ -4,3 +4,9 @@
 
 #define IDB_PING 101
 #define IDB_BANNER 102
+#define IDB_OK 103
+#define IDB_CANCEL 104
+#define IDB_DATETIME 105
+#define IDB_README 106
+#define IDB_WEBSITE 107
+#define IDB_ABOUT 108
