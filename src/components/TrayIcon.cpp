@@ -122,8 +122,9 @@ TabfTrayIcon::TabfTrayIcon(Component* owner) : TabfCustomTimer(owner) {
 }
 
 TabfTrayIcon::~TabfTrayIcon() {
-    // The icon leaves the tray while the application window still has this one's procedure in
-    // front of its own: the hide step may still look at it.
+    // In this order: the icon leaves the tray (the shell knows it by the hidden window, which
+    // must still exist), then the application window gets its own procedure back, then the
+    // hidden window and its timer go. A failed delete must not escape a destructor.
     Guarded([this] { SetVisible(false); });
     RemoveHook();
     DestroyTimer();

@@ -205,8 +205,7 @@ void TXPMenu::PaintItem(MenuItem& item, Canvas& canvas, const RECT& rect, bool s
     if (m_flatMenu && !Designing() && !barItem) {
         // A memory DC has no window, and the form's own window is no pop-up menu.
         HWND window = ::WindowFromDC(canvas.Handle());
-        if (window && (!m_form || window != m_form->Handle()))
-            PaintFlatFrame(window, rightToLeft);
+        if (window && (!m_form || window != m_form->Handle())) PaintFlatFrame(window, rightToLeft);
     }
 
     ReattachSiblings(item);
@@ -466,8 +465,7 @@ void TXPMenu::PaintFlatFrame(HWND window, bool rightToLeft) {
     canvas.FillRect(RECT{wr - 2, wt, wr, wt + 2}, colors.IconColumn);
 }
 
-void TXPMenu::PaintToolButton(ToolBar& toolBar, ToolButton& button, UINT state,
-                              bool& defaultDraw) {
+void TXPMenu::PaintToolButton(ToolBar& toolBar, ToolButton& button, UINT state, bool& defaultDraw) {
     Canvas* target = toolBar.GetCanvas();
     if (!target) return;
     Canvas& canvas = *target;
@@ -506,9 +504,9 @@ void TXPMenu::PaintToolButton(ToolBar& toolBar, ToolButton& button, UINT state,
     if (pressed && button.DropdownMenu()) {
         PaintOpenBarItem(button, canvas, false, bounds);
     } else if (hot || checked) {
-        canvas.SetBrushColor(hot ? (checked || pressed ? colors.CheckFillSelected
-                                                       : colors.SelectFill)
-                                 : colors.CheckFill);
+        canvas.SetBrushColor(
+            hot ? (checked || pressed ? colors.CheckFillSelected : colors.SelectFill)
+                : colors.CheckFill);
         canvas.SetPenColor(colors.SelectFrame);
         canvas.Rectangle(bounds.left, bounds.top, bounds.right, bounds.bottom);
         if (dropDown) {
@@ -535,8 +533,8 @@ void TXPMenu::PaintToolButton(ToolBar& toolBar, ToolButton& button, UINT state,
         {
             BitmapCanvas picture(glyph);
             picture->FillRect(RECT{0, 0, images->Width(), images->Height()}, colors.IconColumn);
-            ::ImageList_DrawEx(images->Handle(), button.ImageIndex(), picture->Handle(), 0, 0, 0,
-                               0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+            ::ImageList_DrawEx(images->Handle(), button.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
+                               CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
         }
         const int left = bounds.left + (faceRight - bounds.left - images->Width()) / 2;
         PaintGlyph(button, canvas, false, false, checked, enabled, pressed, hot,

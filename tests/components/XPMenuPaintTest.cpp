@@ -7,7 +7,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -36,7 +35,6 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 // What the surface shows before an item is painted on it.
 constexpr COLORREF kUntouched = RGB(0, 128, 0);
-// The test glyph: a red 4 x 4 block in its top-left corner on a magenta background.
 constexpr COLORREF kGlyphKey = RGB(255, 0, 255);
 constexpr COLORREF kGlyphRed = RGB(255, 0, 0);
 
@@ -76,9 +74,9 @@ constexpr Look kDeep{"32 bpp",
                      kMenu,
                      RGB(127, 137, 157)};
 // Few colours: white and the system colours themselves.
-constexpr Look kPalette{"8 bpp", 8,          kWhite,     kBtnFace,   kWhite,
-                        kHighlight,          kWhite,     kWhite,     kBtnShadow,
-                        kBtnShadow,          kBtnShadow, kBtnFace,   RGB(205, 207, 205)};
+constexpr Look kPalette{
+    "8 bpp", 8,          kWhite,     kBtnFace,   kWhite,   kHighlight,        kWhite,
+    kWhite,  kBtnShadow, kBtnShadow, kBtnShadow, kBtnFace, RGB(205, 207, 205)};
 
 // A memory bitmap to paint on. At 8 bits per pixel its palette holds every colour the tests
 // expect, so that each paints exactly; the rest is a colour cube.
@@ -114,8 +112,8 @@ public:
                         colors.push_back(RGB(r * 51, g * 51, b * 51));
             info.bmiHeader.biClrUsed = static_cast<DWORD>(colors.size());
             for (size_t i = 0; i < colors.size(); ++i)
-                info.bmiColors[i] = RGBQUAD{GetBValue(colors[i]), GetGValue(colors[i]),
-                                            GetRValue(colors[i]), 0};
+                info.bmiColors[i] =
+                    RGBQUAD{GetBValue(colors[i]), GetGValue(colors[i]), GetRValue(colors[i]), 0};
         }
         void* bits_ = nullptr;
         m_bitmap.reset(::CreateDIBSection(m_dc.get(), &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
@@ -173,27 +171,23 @@ private:
     COLORREF m_old[kCount] = {};
 };
 
-// The test glyph as the item's picture.
+// The test glyph: a red 4 x 4 block in the top-left corner of a magenta picture.
+void DrawGlyph(Bitmap& glyph, int width = 16, int height = 16) {
+    glyph.SetSize(width, height);
+    BitmapCanvas canvas(glyph);
+    canvas->FillRect(RECT{0, 0, width, height}, Color::Rgb(255, 0, 255));
+    canvas->FillRect(RECT{0, 0, 4, 4}, Color::Rgb(255, 0, 0));
+}
+
 void SetGlyph(MenuItem& item, int width = 16, int height = 16) {
     Bitmap glyph;
-    glyph.SetSize(width, height);
-    {
-        BitmapCanvas canvas(glyph);
-        canvas->FillRect(RECT{0, 0, width, height}, Color::Rgb(255, 0, 255));
-        canvas->FillRect(RECT{0, 0, 4, 4}, Color::Rgb(255, 0, 0));
-    }
+    DrawGlyph(glyph, width, height);
     item.SetBitmap(glyph);
 }
 
-// The test glyph as the first image of a list.
 void AddGlyph(ImageList& images) {
     Bitmap glyph;
-    glyph.SetSize(16, 16);
-    {
-        BitmapCanvas canvas(glyph);
-        canvas->FillRect(RECT{0, 0, 16, 16}, Color::Rgb(255, 0, 255));
-        canvas->FillRect(RECT{0, 0, 4, 4}, Color::Rgb(255, 0, 0));
-    }
+    DrawGlyph(glyph);
     glyph.SetTransparent(true);
     images.Add(glyph);
 }
@@ -339,7 +333,7 @@ TEST_P(ItemPaint, CheckedRadioItemGetsTenPixelDot) {
     EXPECT_EQ(surface().RightmostOf(row, kHighlight), cl + 9);
     // A round dot: its corners stay icon column.
     EXPECT_EQ(surface().At(cl, T + 7), look().IconColumn);
-    EXPECT_EQ(surface().Count(RECT{L, T, R, B}, kBlack) > 0, true);  // its caption
+    EXPECT_GT(surface().Count(kItem, kBlack), 0);  // its caption
 
     item.SetChecked(false);
     Paint(item);
@@ -392,7 +386,7 @@ TEST_F(PaintFixture, OpenMenuBarItemHasOutlineOpenAtBottomAndSoftShadow) {
     EXPECT_EQ(surface().At(r - 3, t + 12), RGB(182, 180, 170));
     EXPECT_EQ(surface().At(r - 4, t + 12), RGB(152, 150, 140));
     EXPECT_EQ(surface().At(r - 7, t + 12), RGB(112, 110, 100));
-    EXPECT_EQ(surface().At(r - 2, t + 1), kMenu);  // the rounded top corner
+    EXPECT_EQ(surface().At(r - 2, t + 1), kMenu);               // the rounded top corner
     EXPECT_EQ(surface().At(r - 6, t + 6), RGB(172, 170, 160));  // Shade 40
     EXPECT_EQ(surface().At(r, t + 5), kUntouched);
     // Its caption in the readable colour on the light icon column: the font's own.

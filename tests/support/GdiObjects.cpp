@@ -25,7 +25,11 @@ constexpr int kWineGdiEntries = 0x10000;
 int CountWineTable() {
     // GdiSharedHandleTable is not in the SDK's PEB; it sits at 0x94 (32-bit) or 0xF8 (64-bit).
     constexpr std::size_t kOffset = sizeof(void*) == 8 ? 0xF8 : 0x94;
+#pragma GCC diagnostic push
+    // GCC 12 takes the TEB read at a segment offset for an access outside an empty array.
+#pragma GCC diagnostic ignored "-Warray-bounds"
     const auto* peb = reinterpret_cast<const char*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+#pragma GCC diagnostic pop
     const auto* table = *reinterpret_cast<const WineGdiEntry* const*>(peb + kOffset);
     if (!table) return -1;
     int used = 0;

@@ -113,9 +113,14 @@ BOOL CALLBACK CollectBoxText(HWND child, LPARAM found) {
 }
 
 // The error's message box of another process: its text, then dismissed.
+// The box's text once it has been filled in: the window exists a moment before its text does.
 std::string DismissMessageBox(HWND box) {
     std::string text;
-    ::EnumChildWindows(box, &CollectBoxText, reinterpret_cast<LPARAM>(&text));
+    WaitUntil([&] {
+        text.clear();
+        ::EnumChildWindows(box, &CollectBoxText, reinterpret_cast<LPARAM>(&text));
+        return text.find_first_not_of(" \r\n") != std::string::npos;
+    });
     ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     return text;
 }

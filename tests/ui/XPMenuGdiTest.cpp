@@ -95,9 +95,10 @@ TEST_F(XPMenuGdiTest, ThousandPaintsOfEveryItemHoldNoMoreObjectsThanTheFirst) {
     for (int i = 0; i < 1000; ++i) PaintEveryItem(dc.get(), i % 2 != 0);
     const int afterThousand = GdiObjectCount();
 
-    std::printf("GDI objects after the first paint of each of %zu items: %d; after 1000 paints "
-                "of each: %d\n",
-                items.size(), afterFirst, afterThousand);
+    std::printf(
+        "GDI objects after the first paint of each of %zu items: %d; after 1000 paints "
+        "of each: %d\n",
+        items.size(), afterFirst, afterThousand);
     EXPECT_GT(afterFirst, 0);
     EXPECT_EQ(afterThousand, afterFirst);
     EXPECT_TRUE(boxes.Shown.empty()) << boxes.Shown.front().Text;
