@@ -288,7 +288,7 @@ std::vector<HWND> TopLevelWindows(DWORD processId, const char* className) {
         std::vector<HWND> Found;
     } search{processId, className, {}};
     ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
+        [](HWND window, LPARAM context) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
             DWORD owner = 0;
             ::GetWindowThreadProcessId(window, &owner);
@@ -307,7 +307,7 @@ std::vector<HWND> Children(HWND parent, const char* className) {
     } search{className, {}};
     ::EnumChildWindows(
         parent,
-        [](HWND child, LPARAM context) -> BOOL {
+        [](HWND child, LPARAM context) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
             if (SameText(ClassOf(child), s.ClassName)) s.Found.push_back(child);
             return TRUE;
@@ -338,7 +338,7 @@ HWND StaticAt(HWND parent, int left, int top) {
     } search{parent, {left, top}, nullptr};
     ::EnumChildWindows(
         parent,
-        [](HWND child, LPARAM context) -> BOOL {
+        [](HWND child, LPARAM context) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
             if (::GetParent(child) != s.Parent || !SameText(ClassOf(child), "Static")) return TRUE;
             RECT rect;
@@ -379,7 +379,7 @@ MsgBox ReadMessageBox(HWND box) {
     std::vector<HWND> children;
     ::EnumChildWindows(
         box,
-        [](HWND child, LPARAM list) -> BOOL {
+        [](HWND child, LPARAM list) CALLBACK -> BOOL {
             reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
             return TRUE;
         },
@@ -428,7 +428,7 @@ void Answer(const MsgBox& box, const std::string& button) {
     } search{&button, nullptr};
     ::EnumChildWindows(
         box.Window,
-        [](HWND child, LPARAM context) -> BOOL {
+        [](HWND child, LPARAM context) CALLBACK -> BOOL {
             auto& s = *reinterpret_cast<Search*>(context);
             if (!SameText(ClassOf(child), "Button") ||
                 WithoutAccessMark(TextOf(child)) != *s.Caption)
