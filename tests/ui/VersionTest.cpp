@@ -125,7 +125,7 @@ TEST(ProgramIcon, FirstIconGroupIsTheMainIcon) {
     std::vector<std::string> groups;
     ::EnumResourceNamesA(
         module, RT_GROUP_ICON,
-        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) -> BOOL {
+        [](HMODULE, LPCSTR, LPSTR name, LONG_PTR list) CALLBACK -> BOOL {
             reinterpret_cast<std::vector<std::string>*>(list)->push_back(
                 IS_INTRESOURCE(name) ? "#" + std::to_string(reinterpret_cast<UINT_PTR>(name))
                                      : std::string(name));
