@@ -18,6 +18,10 @@ namespace {
 // One read of this size: a Daytime line is far shorter, and a reply in several pieces is
 // taken as its first piece.
 constexpr DWORD kReplyBufferSize = 1024;
+// Always from the server, never from a cache. A Daytime server never redirects; a redirect can
+// only come from something else answering, and following one that points back at itself would
+// hold the program in the request for good.
+constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT;
 
 // The stored proxy as WinInet wants it, exactly as the user typed it; empty when off.
 std::string ProxyText() {
@@ -56,7 +60,7 @@ FetchResult QueryTimeServer(bool quiet, std::string& reply) {
     if (!session) return FetchResult::Failed;
     // Declared after the session, so it is closed first on every way out.
     const unique_hinternet file(
-        internet.OpenUrl(session.get(), url.c_str(), nullptr, 0, INTERNET_FLAG_RELOAD, 0));
+        internet.OpenUrl(session.get(), url.c_str(), nullptr, 0, kOpenFlags, 0));
     if (!file) return FetchResult::Failed;
 
     char buffer[kReplyBufferSize];

@@ -25,6 +25,7 @@ using test::FakeInternet;
 using test::FakeMessageBoxes;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 const std::string kNistLine = "54437 07-12-03 21:38:17 00 0 0  50.0 UTC(NIST) *\n";
 const std::string kNoConnection = "No on-line connection to the internet currently exists.";
@@ -111,7 +112,8 @@ TEST_F(DaytimeClientFake, OpensTheServersPort13FreshWithOneRead) {
     EXPECT_EQ(open.Url, "http://192.43.244.18:13");
     EXPECT_TRUE(open.HeadersAreNull);
     EXPECT_EQ(open.HeadersLength, 0u);
-    EXPECT_EQ(open.Flags, 0x80000000u);
+    EXPECT_EQ(open.Flags,
+              static_cast<DWORD>(INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_AUTO_REDIRECT));
     EXPECT_EQ(open.Context, 0u);
     EXPECT_THAT(m_internet.ReadSizes, ElementsAre(1024u));
     // The URL handle goes first, then the session.
@@ -287,6 +289,16 @@ TEST_F(DaytimeClientWinInet, SilentServerFails) {
     EXPECT_EQ(Query(), FetchResult::Failed);
     EXPECT_EQ(m_reply, "");
     EXPECT_EQ(server.Connections(), 1);
+}
+
+TEST_F(DaytimeClientWinInet, ARedirectBackToTheServerIsNotFollowed) {
+    // Followed, this would ask the same server again and again without end.
+    test::LoopbackDaytimeServer server(
+        "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:13/\r\nContent-Length: 0\r\n"
+        "Connection: close\r\n\r\n");
+    Query();
+    EXPECT_EQ(server.Connections(), 1);
+    EXPECT_THAT(m_reply, Not(HasSubstr(kNistLine)));
 }
 
 TEST_F(DaytimeClientWinInet, LongReplyIsCutTo1024Bytes) {

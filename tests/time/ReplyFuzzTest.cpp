@@ -256,11 +256,12 @@ private:
         static const char* const kHeaders[] = {
             "Content-Type: text/plain", "Transfer-Encoding: chunked", "Content-Encoding: gzip",
             "Content-Encoding: deflate", "Connection: keep-alive", "Connection: close",
-            // Redirects stay on loopback, to a closed port. Not to this server itself: Wine's
-            // WinInet follows a redirect loop without end (over a thousand times in 20 s).
-            "Location: http://127.0.0.1:9/x", "WWW-Authenticate: Basic realm=\"x\"",
-            "Content-Length: 0", "Content-Length: 5", "Content-Length: 100000",
-            "Content-Length: -1", "X-Junk: \x01\x02\xfe", ": no name", "no colon at all"};
+            // Redirects stay on loopback: to a closed port, and back to this server itself,
+            // which the client must not follow round and round.
+            "Location: http://127.0.0.1:9/x", "Location: http://127.0.0.1:13/",
+            "WWW-Authenticate: Basic realm=\"x\"", "Content-Length: 0", "Content-Length: 5",
+            "Content-Length: 100000", "Content-Length: -1", "X-Junk: \x01\x02\xfe", ": no name",
+            "no colon at all"};
         Script script;
         script.Http = true;
         script.Bytes = std::string("HTTP/1.") + (Chance(2) ? "0 " : "1 ") +
