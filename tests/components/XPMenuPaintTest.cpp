@@ -5,6 +5,9 @@
 #include <commctrl.h>
 
 #include <gmock/gmock.h>
+
+#include "support/ClassicColors.h"
+#include "support/ClassicColors.h"
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -24,12 +27,12 @@
 namespace cs {
 namespace {
 
-// The classic scheme.
-constexpr COLORREF kBtnFace = RGB(212, 208, 200);
-constexpr COLORREF kHighlight = RGB(10, 36, 106);
-constexpr COLORREF kBtnShadow = RGB(128, 128, 128);
-constexpr COLORREF kMenu = RGB(212, 208, 200);
-constexpr COLORREF kMenuText = RGB(0, 0, 0);
+using test::ClassicColors;
+using test::kBtnFace;
+using test::kBtnShadow;
+using test::kHighlight;
+using test::kMenu;
+using test::kMenuText;
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
@@ -149,26 +152,6 @@ private:
     unique_hdc m_dc;
     unique_hbitmap m_bitmap;
     std::unique_ptr<SelectGuard> m_select;
-};
-
-// Sets the classic scheme for as long as it lives.
-class ClassicColors {
-public:
-    ClassicColors() {
-        for (int i = 0; i < kCount; ++i) m_old[i] = ::GetSysColor(kIndexes[i]);
-        ::SetSysColors(kCount, kIndexes, kClassic);
-    }
-    ~ClassicColors() { ::SetSysColors(kCount, kIndexes, m_old); }
-    ClassicColors(const ClassicColors&) = delete;
-    ClassicColors& operator=(const ClassicColors&) = delete;
-
-private:
-    static constexpr int kCount = 5;
-    static constexpr INT kIndexes[kCount] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_BTNSHADOW,
-                                             COLOR_MENU, COLOR_MENUTEXT};
-    static constexpr COLORREF kClassic[kCount] = {kBtnFace, kHighlight, kBtnShadow, kMenu,
-                                                  kMenuText};
-    COLORREF m_old[kCount] = {};
 };
 
 // The test glyph: a red 4 x 4 block in the top-left corner of a magenta picture.

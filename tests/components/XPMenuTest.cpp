@@ -13,6 +13,7 @@
 
 #include "framework/FrameworkFixture.h"
 #include "framework/ImageList.h"
+#include "support/ClassicColors.h"
 #include "framework/Menus.h"
 #include "framework/Timer.h"
 #include "framework/ToolBar.h"
@@ -20,26 +21,6 @@
 
 namespace cs::test {
 namespace {
-
-// The system colours of the classic scheme while a test runs; the old ones come back after.
-class ClassicColors {
-public:
-    ClassicColors() {
-        for (int i = 0; i < kCount; ++i) m_old[i] = ::GetSysColor(kIndexes[i]);
-        ::SetSysColors(kCount, kIndexes, kClassic);
-    }
-    ~ClassicColors() { ::SetSysColors(kCount, kIndexes, m_old); }
-    ClassicColors(const ClassicColors&) = delete;
-    ClassicColors& operator=(const ClassicColors&) = delete;
-
-private:
-    static constexpr int kCount = 5;
-    static constexpr INT kIndexes[kCount] = {COLOR_BTNFACE, COLOR_HIGHLIGHT, COLOR_BTNSHADOW,
-                                             COLOR_MENU, COLOR_MENUTEXT};
-    static constexpr COLORREF kClassic[kCount] = {
-        RGB(212, 208, 200), RGB(10, 36, 106), RGB(128, 128, 128), RGB(212, 208, 200), RGB(0, 0, 0)};
-    COLORREF m_old[kCount] = {};
-};
 
 // A memory surface of the given depth; 8 bits come with a 256-entry grey palette.
 class Surface {
