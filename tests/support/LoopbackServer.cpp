@@ -1,4 +1,5 @@
 #include "support/LoopbackServer.h"
+#include "support/LoopbackSocket.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -22,23 +23,11 @@ public:
         : m_mode(mode), m_payload(std::move(payload)) {
         WSADATA data;
         if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
-        m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        // Servers on the same port follow one another within one test program.
-        const BOOL reuse = TRUE;
-        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
-                     sizeof reuse);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = ::htons(port);
-        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        if (m_listener == INVALID_SOCKET ||
-            ::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listener, SOMAXCONN) != 0) {
-            const int error = ::WSAGetLastError();
-            if (m_listener != INVALID_SOCKET) ::closesocket(m_listener);
+        try {
+            m_listener = ListenOnLoopback(port);
+        } catch (...) {
             ::WSACleanup();
-            throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) +
-                                     ", error " + std::to_string(error));
+            throw;
         }
         m_thread = std::thread([this] { AcceptLoop(); });
     }
@@ -161,6 +150,27 @@ LoopbackHttpProxy::LoopbackHttpProxy(std::string body, unsigned short port)
 LoopbackHttpProxy::~LoopbackHttpProxy() = default;
 std::vector<std::string> LoopbackHttpProxy::RequestLines() const {
     return m_server->RequestLines();
+}
+
+SOCKET ListenOnLoopback(unsigned short port) {
+    const SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // Servers on the same port follow one another within one test program.
+    const BOOL reuse = TRUE;
+    ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
+                 sizeof reuse);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = ::htons(port);
+    address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+    if (listener == INVALID_SOCKET ||
+        ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listener, SOMAXCONN) != 0) {
+        const int error = ::WSAGetLastError();
+        if (listener != INVALID_SOCKET) ::closesocket(listener);
+        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ", error " +
+                                 std::to_string(error));
+    }
+    return listener;
 }
 
 }  // namespace cs::test

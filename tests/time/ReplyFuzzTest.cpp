@@ -2,7 +2,8 @@
 // crash, no query that outlasts its bound, every fetch Fetched or Failed, and every parse a time
 // or one of the parser's errors. Runs with a fixed seed, and with CLOCKSYNC_FUZZ_SEED as a second
 // seed when that is set; a failure names the seed and round.
-#include <winsock2.h>
+#include "support/LoopbackSocket.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -66,19 +67,11 @@ public:
     explicit ScriptedServer(unsigned short port) {
         WSADATA data;
         if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup");
-        m_listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        const BOOL reuse = TRUE;
-        ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse),
-                     sizeof reuse);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_port = ::htons(port);
-        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        if (::bind(m_listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-            ::listen(m_listener, SOMAXCONN) != 0) {
-            ::closesocket(m_listener);
+        try {
+            m_listener = test::ListenOnLoopback(port);
+        } catch (...) {
             ::WSACleanup();
-            throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
+            throw;
         }
         m_thread = std::thread([this] { AcceptLoop(); });
     }

@@ -1,0 +1,11 @@
+#pragma once
+// Include before <windows.h>: Winsock 2 must come first.
+#include <winsock2.h>
+
+namespace cs::test {
+
+// A socket listening on 127.0.0.1:port, which a server that follows one on the same port can
+// take over at once. Winsock must be started. Throws std::runtime_error naming the port.
+SOCKET ListenOnLoopback(unsigned short port);
+
+}  // namespace cs::test
