@@ -82,7 +82,7 @@ protected:
     void DestroyTimer() noexcept;
 
 private:
-    template <typename T, const char* Property>
+    template <typename T, WindowKind Kind>
     friend LRESULT CALLBACK WindowThunk(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     void AttachHandle(HWND window) noexcept { m_window = window; }

@@ -65,7 +65,7 @@ protected:
     void Notification(Component* component, Operation operation) override;
 
 private:
-    template <typename T, const char* Property>
+    template <typename T, WindowKind Kind>
     friend LRESULT CALLBACK WindowThunk(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     void AttachHandle(HWND window) noexcept { m_window = window; }

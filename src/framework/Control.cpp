@@ -54,7 +54,7 @@ Control::~Control() {
 }
 
 Control* Control::FromHandle(HWND window) noexcept {
-    return window ? static_cast<Control*>(::GetPropA(window, kControlProperty)) : nullptr;
+    return static_cast<Control*>(WindowObject(window, WindowKind::Control));
 }
 
 void Control::SetParent(Control* parent) {
@@ -68,10 +68,23 @@ void Control::SetParent(Control* parent) {
     parent->m_controls.push_back(this);
     if (m_parentColor) m_color = parent->m_color;
     if (m_parentFont) ParentFontChanged();
-    if (m_handle)
+    if (m_handle) {
         ::SetParent(m_handle, parent->Handle());
-    else if (parent->Handle())
+        return;
+    }
+    const Control* top = parent;
+    while (top->m_parent) top = top->m_parent;
+    if (parent->Handle() && !top->HoldsChildWindows()) {
         CreateHandle(parent->Handle());
+        CreateChildHandles();
+    }
+}
+
+void Control::CreateChildHandles() {
+    for (Control* child : std::vector<Control*>(m_controls)) {
+        if (!child->m_handle) child->CreateHandle(m_handle);
+        child->CreateChildHandles();
+    }
 }
 
 void Control::CreateParams(WindowParams& params) const {
@@ -92,7 +105,10 @@ void Control::CreateHandle(HWND parentWindow) {
     if (!window) throw Exception("Error creating window");
     // A window of our own class was attached at WM_NCCREATE already.
     if (!params.OwnClass) {
-        ::SetPropA(window, kControlProperty, this);
+        if (!AttachWindowObject(window, WindowKind::Control, this)) {
+            ::DestroyWindow(window);
+            throw Exception("Error creating window");
+        }
         m_handle = window;
     }
     ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Handle()), FALSE);
@@ -103,7 +119,7 @@ void Control::DestroyHandle() noexcept {
     if (!m_handle) return;
     HWND window = m_handle;
     if (!m_ownClass) {
-        ::RemovePropA(window, kControlProperty);
+        DetachWindowObject(window, WindowKind::Control);
         m_handle = nullptr;
     }
     ::DestroyWindow(window);

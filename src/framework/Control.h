@@ -87,6 +87,11 @@ protected:
     void DestroyHandle() noexcept;
     // After the window has been created: font, text and state are in place.
     virtual void HandleCreated() {}
+    // Whether the windows of this top-level control's children wait: a form holds them back
+    // while it loads its design and makes them all at once when the design is complete.
+    virtual bool HoldsChildWindows() const noexcept { return false; }
+    // Makes the missing windows of the children and their children, in the children's order.
+    void CreateChildHandles();
     void SetStyleBits(DWORD mask, DWORD bits);
 
     // The window procedure of controls with a window class of our own; the base version is what
@@ -124,7 +129,7 @@ protected:
     bool m_visible = true;
 
 private:
-    template <typename T, const char* Property>
+    template <typename T, WindowKind Kind>
     friend LRESULT CALLBACK WindowThunk(HWND, UINT, WPARAM, LPARAM) noexcept;
     void AttachHandle(HWND window) noexcept;
     void ParentFontChanged();

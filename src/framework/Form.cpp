@@ -49,7 +49,7 @@ Form::Form(Component* owner, std::string className)
     : Control(owner), m_className(std::move(className)) {
     m_visible = false;
     BeginLoading();
-    RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, kControlProperty>, CS_DBLCLKS);
+    RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, WindowKind::Control>, CS_DBLCLKS);
     const Application* application = Application::Current();
     CreateHandle(application ? application->Handle() : nullptr);
 }
@@ -96,7 +96,7 @@ DWORD Form::WindowExStyle() const noexcept {
 }
 
 void Form::UpdateWindowStyle() {
-    if (!Handle()) return;
+    if (!Handle() || m_designing) return;
     const auto old = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE));
     const DWORD style = WindowStyle() | (old & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE));
     ::SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(style));
@@ -110,7 +110,7 @@ void Form::UpdateWindowStyle() {
 
 // The window's outer size follows its client size, border, title bar and menu bar.
 void Form::UpdateWindowSize() {
-    if (!Handle()) return;
+    if (!Handle() || m_designing) return;
     RECT outer{0, 0, m_clientWidth, m_clientHeight};
     ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
                          m_menu != nullptr,
@@ -132,11 +132,12 @@ void Form::UpdateWindowSize() {
 }
 
 void Form::SetBounds(int left, int top, int width, int height) {
+    if (m_designing && (width != m_width || height != m_height)) m_designedOuterSize = true;
     m_left = left;
     m_top = top;
     m_width = width;
     m_height = height;
-    if (!Handle()) return;
+    if (!Handle() || m_designing) return;
     ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     ::GetClientRect(Handle(), &client);
@@ -145,11 +146,13 @@ void Form::SetBounds(int left, int top, int width, int height) {
 }
 
 void Form::SetClientWidth(int width) {
+    m_designedOuterSize = false;
     m_clientWidth = width;
     UpdateWindowSize();
 }
 
 void Form::SetClientHeight(int height) {
+    m_designedOuterSize = false;
     m_clientHeight = height;
     UpdateWindowSize();
 }
@@ -169,7 +172,7 @@ void Form::SetBorderIcons(unsigned icons) {
 void Form::SetFormStyle(FormStyle style) {
     if (style == m_formStyle) return;
     m_formStyle = style;
-    if (Handle())
+    if (Handle() && !m_designing)
         ::SetWindowPos(Handle(), style == FormStyle::StayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0,
                        0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -185,7 +188,7 @@ void Form::SetMenu(MainMenu* menu) {
         FreeNotification(menu);
         menu->SetWindow(Handle());
     }
-    if (Handle()) ::SetMenu(Handle(), menu ? menu->Handle() : nullptr);
+    if (Handle() && !m_designing) ::SetMenu(Handle(), menu ? menu->Handle() : nullptr);
     UpdateWindowSize();
 }
 
@@ -205,7 +208,29 @@ void Form::Notification(Component* component, Operation operation) {
     }
 }
 
+void Form::ApplyDesignToWindow() {
+    m_designing = false;
+    if (!Handle()) return;
+    const int left = m_left;
+    const int top = m_top;
+    const int width = m_width;
+    const int height = m_height;
+    if (m_menu) ::SetMenu(Handle(), m_menu->Handle());
+    // Style and frame, with the outer size that gives the designed client size...
+    UpdateWindowStyle();
+    // ...unless the design gave the outer size itself.
+    if (m_designedOuterSize)
+        SetBounds(left, top, width, height);
+    else
+        ::SetWindowPos(Handle(), nullptr, left, top, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_formStyle == FormStyle::StayOnTop)
+        ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    CreateChildHandles();
+}
+
 void Form::EndLoading() {
+    ApplyDesignToWindow();
     Loaded();
     for (Component* component : std::vector<Component*>(Components()))
         if (component->Loading()) component->Loaded();
@@ -346,7 +371,9 @@ LRESULT Form::OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 // Keeps Left, Top, Width and Height in step with where the user or the system put the window.
+// While the design loads, its values stand: the window takes them when the design is complete.
 LRESULT Form::OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (m_designing) return Control::WindowProc(message, wParam, lParam);
     RECT window{};
     ::GetWindowRect(Handle(), &window);
     m_left = window.left;

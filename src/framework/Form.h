@@ -91,10 +91,12 @@ protected:
     void EndLoading();
 
     void CreateParams(WindowParams& params) const override;
+    bool HoldsChildWindows() const noexcept override { return m_designing; }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Notification(Component* component, Operation operation) override;
 
 private:
+    void ApplyDesignToWindow();
     LRESULT OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage();
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
@@ -117,6 +119,10 @@ private:
     MainMenu* m_menu = nullptr;
     Icon m_icon;
     bool m_creating = true;
+    // While the design loads, the window only records what the design sets: its style, size,
+    // place, menu bar and child windows are applied once, when the design is complete.
+    bool m_designing = true;
+    bool m_designedOuterSize = false;  // the design's last size was the outer one
     bool m_destroying = false;
     bool m_modal = false;
     // The control that had the keyboard focus when the window was last deactivated.

@@ -111,7 +111,7 @@ void DrawBevel(HDC dc, RECT& rect, BevelCut bevel) {
 }  // namespace
 
 Panel::Panel(Component* owner) : Control(owner) {
-    RegisterWindowClass(kPanelClass, &WindowThunk<Control, kControlProperty>);
+    RegisterWindowClass(kPanelClass, &WindowThunk<Control, WindowKind::Control>);
 }
 
 void Panel::CreateParams(WindowParams& params) const {

@@ -26,7 +26,7 @@ public:
     HWND Handle() const noexcept { return m_window; }
 
 private:
-    template <typename T, const char* Property>
+    template <typename T, WindowKind Kind>
     friend LRESULT CALLBACK WindowThunk(HWND, UINT, WPARAM, LPARAM) noexcept;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     void AttachHandle(HWND window) noexcept { m_window = window; }

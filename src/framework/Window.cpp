@@ -1,8 +1,57 @@
 #include "framework/Window.h"
 
+#include <unordered_map>
+
 #include "core/Exception.h"
 
 namespace cs {
+
+namespace {
+
+// Windows of any thread may be looked up from any thread, so the table has a lock; it is
+// uncontended in a program with one window thread.
+struct WindowTable {
+    SRWLOCK Lock = SRWLOCK_INIT;
+    std::unordered_map<HWND, void*> Objects[2];
+};
+
+WindowTable& Table() noexcept {
+    static WindowTable table;
+    return table;
+}
+
+}  // namespace
+
+bool AttachWindowObject(HWND window, WindowKind kind, void* object) noexcept {
+    WindowTable& table = Table();
+    ::AcquireSRWLockExclusive(&table.Lock);
+    bool attached = true;
+    try {
+        table.Objects[static_cast<int>(kind)][window] = object;
+    } catch (...) {
+        attached = false;
+    }
+    ::ReleaseSRWLockExclusive(&table.Lock);
+    return attached;
+}
+
+void* WindowObject(HWND window, WindowKind kind) noexcept {
+    if (!window) return nullptr;
+    WindowTable& table = Table();
+    ::AcquireSRWLockShared(&table.Lock);
+    const auto& objects = table.Objects[static_cast<int>(kind)];
+    const auto found = objects.find(window);
+    void* object = found == objects.end() ? nullptr : found->second;
+    ::ReleaseSRWLockShared(&table.Lock);
+    return object;
+}
+
+void DetachWindowObject(HWND window, WindowKind kind) noexcept {
+    WindowTable& table = Table();
+    ::AcquireSRWLockExclusive(&table.Lock);
+    table.Objects[static_cast<int>(kind)].erase(window);
+    ::ReleaseSRWLockExclusive(&table.Lock);
+}
 
 HINSTANCE ModuleInstance() noexcept {
     return ::GetModuleHandleA(nullptr);

@@ -12,10 +12,15 @@ HINSTANCE ModuleInstance() noexcept;
 // The class has no background brush: its windows paint their own colour.
 void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style = 0);
 
-// The window properties that carry the object behind a window: a control (also a child window
-// of a system class), or another window of our own (application, timer, menu windows).
-inline constexpr char kControlProperty[] = "cs.Control";
-inline constexpr char kWindowObjectProperty[] = "cs.WindowObject";
+// The object behind each window of this program, by kind: a control (also a child window of a
+// system class), or another window of our own (application, timer, menu windows). Looked up on
+// every message, so the table is kept in the process: a window property would be a round trip
+// to the window manager for each one.
+enum class WindowKind { Control, Object };
+// Attaching fails only when memory runs out.
+bool AttachWindowObject(HWND window, WindowKind kind, void* object) noexcept;
+void* WindowObject(HWND window, WindowKind kind) noexcept;
+void DetachWindowObject(HWND window, WindowKind kind) noexcept;
 
 // The window procedure of every window class of our own. The object is passed as the
 // lpCreateParams of CreateWindowExA; it is attached at WM_NCCREATE and detached at WM_NCDESTROY,
@@ -23,21 +28,22 @@ inline constexpr char kWindowObjectProperty[] = "cs.WindowObject";
 //   LRESULT WindowProc(UINT, WPARAM, LPARAM) and void AttachHandle(HWND) (nullptr detaches).
 // A message arriving before WM_NCCREATE (WM_GETMINMAXINFO) gets the default processing. A
 // failure in a handler goes to the default error handler: nothing is thrown to the system.
-template <typename T, const char* Property = kWindowObjectProperty>
+template <typename T, WindowKind Kind = WindowKind::Object>
 LRESULT CALLBACK WindowThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     T* self = nullptr;
     if (message == WM_NCCREATE) {
         self = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        ::SetPropA(window, Property, self);
+        // Without its entry the window could not reach its object: better no window at all.
+        if (!AttachWindowObject(window, Kind, self)) return FALSE;
         self->AttachHandle(window);
     } else {
-        self = static_cast<T*>(::GetPropA(window, Property));
+        self = static_cast<T*>(WindowObject(window, Kind));
     }
     if (!self) return ::DefWindowProcA(window, message, wParam, lParam);
     LRESULT result = 0;
     Guarded([&] { result = self->WindowProc(message, wParam, lParam); });
     if (message == WM_NCDESTROY) {
-        ::RemovePropA(window, Property);
+        DetachWindowObject(window, Kind);
         self->AttachHandle(nullptr);
     }
     return result;
