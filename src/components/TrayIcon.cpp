@@ -450,43 +450,30 @@ bool TabfTrayIcon::ProgramEnding() const noexcept {
 // ---- The application window -----------------------------------------------------------------
 
 void TabfTrayIcon::InstallHook() {
-    const Application* application = Application::Current();
+    Application* application = Application::Current();
     if (!application || !application->Handle()) return;
-    // A subclass of comctl32's chain per instance: any number of them may come and go in any
-    // order, which a replaced window procedure would not survive.
-    if (::SetWindowSubclass(application->Handle(), &ApplicationProc,
-                            reinterpret_cast<UINT_PTR>(this), reinterpret_cast<DWORD_PTR>(this)))
-        m_hookedWindow = application->Handle();
+    application->WatchWindow(this, [this, window = application->Handle()](
+                                       UINT message, WPARAM wParam, LPARAM lParam) {
+        Guarded([&] { HandleApplicationMessage(window, message, wParam, lParam); });
+        // A window that goes before this component takes the watch with it.
+        if (message == WM_NCDESTROY) RemoveHook();
+    });
+    m_hookedWindow = application->Handle();
 }
 
 void TabfTrayIcon::RemoveHook() noexcept {
     if (!m_hookedWindow) return;
-    ::RemoveWindowSubclass(m_hookedWindow, &ApplicationProc, reinterpret_cast<UINT_PTR>(this));
+    if (Application* application = Application::Current()) application->UnwatchWindow(this);
     m_hookedWindow = nullptr;
 }
 
-LRESULT CALLBACK TabfTrayIcon::ApplicationProc(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam, UINT_PTR, DWORD_PTR self) noexcept {
-    auto* tray = reinterpret_cast<TabfTrayIcon*>(self);
-    LRESULT result = 0;
-    bool handled = false;
-    Guarded([&] {
-        result = tray->HandleApplicationMessage(window, message, wParam, lParam);
-        handled = true;
-    });
-    if (!handled) result = ::DefSubclassProc(window, message, wParam, lParam);
-    // A window that goes before this component takes the subclass with it.
-    if (message == WM_NCDESTROY) tray->RemoveHook();
-    return result;
-}
-
-LRESULT TabfTrayIcon::HandleApplicationMessage(HWND window, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
+LRESULT TabfTrayIcon::HandleApplicationMessage(HWND, UINT message, WPARAM wParam, LPARAM) {
     if (message == WM_SIZE && wParam == SIZE_MINIMIZED && m_minimizeToTray) {
         // A failure here must not keep the message from the window's own procedure.
         Guarded([this] { Minimize(); });
     }
-    return ::DefSubclassProc(window, message, wParam, lParam);
+    // The application window handles the message itself afterwards.
+    return 0;
 }
 
 }  // namespace cs

@@ -163,7 +163,8 @@ protected:
     void Notification(Component* component, Operation operation) override;
     void HandleWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     virtual void FillNotifyData();
-    // Every message of the application window, before its own procedure.
+    // Every message of the application window, before the window handles it; the result is
+    // not used.
     virtual LRESULT HandleApplicationMessage(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam);
 
@@ -177,8 +178,6 @@ protected:
     virtual void Minimize();
 
 private:
-    static LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                            UINT_PTR id, DWORD_PTR self) noexcept;
     void InstallHook();
     void RemoveHook() noexcept;
     void InsertToTray();

@@ -10,6 +10,7 @@
 #include "framework/ImageList.h"
 #include "framework/Menus.h"
 #include "framework/ToolBar.h"
+#include "platform/CommonControls.h"
 
 namespace cs {
 
@@ -172,7 +173,7 @@ void TXPMenu::PaintItem(MenuItem& item, Canvas& canvas, const RECT& rect, bool s
         glyph.SetSize(images->Width(), images->Height());
         BitmapCanvas picture(glyph);  // let go of before the glyph is drawn
         picture->FillRect(RECT{0, 0, images->Width(), images->Height()}, colors.IconColumn);
-        ::ImageList_DrawEx(images->Handle(), item.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
+        CommonControl<decltype(::ImageList_DrawEx)>("ImageList_DrawEx")(images->Handle(), item.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
                            CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
     }
     PaintGlyph(item, canvas, rightToLeft, barItem, item.Checked(), item.Enabled(), false, selected,
@@ -533,7 +534,7 @@ void TXPMenu::PaintToolButton(ToolBar& toolBar, ToolButton& button, UINT state, 
         {
             BitmapCanvas picture(glyph);
             picture->FillRect(RECT{0, 0, images->Width(), images->Height()}, colors.IconColumn);
-            ::ImageList_DrawEx(images->Handle(), button.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
+            CommonControl<decltype(::ImageList_DrawEx)>("ImageList_DrawEx")(images->Handle(), button.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
                                CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
         }
         const int left = bounds.left + (faceRight - bounds.left - images->Width()) / 2;

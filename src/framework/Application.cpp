@@ -1,6 +1,6 @@
 #include "framework/Application.h"
 
-#include <commctrl.h>
+#include <algorithm>
 
 #include "core/Exception.h"
 #include "framework/Control.h"
@@ -21,10 +21,6 @@ Application* Application::s_current = nullptr;
 
 Application::Application() : Component(nullptr) {
     if (s_current) throw Exception("An application object exists already");
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_STANDARD_CLASSES;
-    ::InitCommonControlsEx(&controls);
     if (::FindResourceA(ModuleInstance(), kMainIconName, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */))
         m_icon.LoadFromResource(ModuleInstance(), kMainIconName);
 
@@ -94,7 +90,28 @@ void Application::Notification(Component* component, Operation operation) {
     if (operation == Operation::Remove && component == m_mainForm) m_mainForm = nullptr;
 }
 
+void Application::WatchWindow(const void* key, WindowWatcher watcher) {
+    UnwatchWindow(key);
+    m_watchers.emplace_back(key, std::make_shared<WindowWatcher>(std::move(watcher)));
+}
+
+void Application::UnwatchWindow(const void* key) noexcept {
+    std::erase_if(m_watchers, [key](const auto& watcher) { return watcher.first == key; });
+}
+
+bool Application::Watching(const void* key) const noexcept {
+    return std::any_of(m_watchers.begin(), m_watchers.end(),
+                       [key](const auto& watcher) { return watcher.first == key; });
+}
+
 LRESULT Application::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A copy: watchers come and go while a message passes.
+    const auto watchers = m_watchers;
+    for (auto at = watchers.rbegin(); at != watchers.rend(); ++at) {
+        const bool stillWatching = std::any_of(m_watchers.begin(), m_watchers.end(),
+                                               [&](const auto& w) { return w.second == at->second; });
+        if (stillWatching) (*at->second)(message, wParam, lParam);
+    }
     switch (message) {
         case WM_CLOSE: return OnClose();
         default: return ::DefWindowProcA(m_window, message, wParam, lParam);

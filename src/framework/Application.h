@@ -2,7 +2,11 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Component.h"
 #include "framework/Graphics.h"
@@ -61,6 +65,14 @@ public:
     // The default error handler: the failure's message in a box with the stop icon.
     void HandleException(const std::exception& failure);
 
+    // Components that watch the application window's messages: each watcher sees every message
+    // before the application window handles it, the last one added first. A watcher may go
+    // (or add another) while a message passes; the one that goes sees no more.
+    using WindowWatcher = std::function<void(UINT message, WPARAM wParam, LPARAM lParam)>;
+    void WatchWindow(const void* key, WindowWatcher watcher);
+    void UnwatchWindow(const void* key) noexcept;
+    bool Watching(const void* key) const noexcept;
+
 protected:
     void Notification(Component* component, Operation operation) override;
 
@@ -77,6 +89,7 @@ private:
     Form* m_mainForm = nullptr;
     bool m_showMainForm = true;
     bool m_terminated = false;
+    std::vector<std::pair<const void*, std::shared_ptr<WindowWatcher>>> m_watchers;
 };
 
 }  // namespace cs

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/Subclass.h"
+
 namespace cs {
 
 namespace {
@@ -13,7 +15,7 @@ constexpr UINT_PTR kSubclassId = 1;
 FlatButton::FlatButton(Component* owner) : Control(owner) {}
 
 FlatButton::~FlatButton() {
-    if (Handle()) ::RemoveWindowSubclass(Handle(), &SubclassProc, kSubclassId);
+    if (Handle()) cs::RemoveWindowSubclass(Handle(), &SubclassProc, kSubclassId);
 }
 
 void FlatButton::CreateParams(WindowParams& params) const {
@@ -23,7 +25,7 @@ void FlatButton::CreateParams(WindowParams& params) const {
 }
 
 void FlatButton::HandleCreated() {
-    ::SetWindowSubclass(Handle(), &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    cs::SetWindowSubclass(Handle(), &SubclassProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void FlatButton::SetGlyph(const Bitmap& glyph) {
@@ -102,8 +104,8 @@ void FlatButton::DrawItem(const DRAWITEMSTRUCT& item) {
 LRESULT CALLBACK FlatButton::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                           UINT_PTR, DWORD_PTR self) noexcept {
     if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &SubclassProc, kSubclassId);
-        return ::DefSubclassProc(window, message, wParam, lParam);
+        cs::RemoveWindowSubclass(window, &SubclassProc, kSubclassId);
+        return cs::DefSubclassProc(window, message, wParam, lParam);
     }
     LRESULT result = 0;
     Guarded(
@@ -119,7 +121,7 @@ LRESULT FlatButton::ButtonProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONDBLCLK: return OnButtonDown();
         case WM_LBUTTONUP: return OnButtonUp();
         case WM_CAPTURECHANGED: return OnCaptureChanged();
-        default: return ::DefSubclassProc(Handle(), message, wParam, lParam);
+        default: return cs::DefSubclassProc(Handle(), message, wParam, lParam);
     }
 }
 

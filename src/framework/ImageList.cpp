@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/Exception.h"
+#include "platform/CommonControls.h"
 
 namespace cs {
 
@@ -14,24 +15,24 @@ ImageList::ImageList(Component* owner, int width, int height)
     : Component(owner), m_width(width), m_height(height) {
     // 24-bit colour with a mask: the pictures are 16-colour bitmaps with a transparent colour,
     // and a 32-bit list would read their unused alpha bytes as "fully transparent".
-    m_handle = ::ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 4, 4);
+    m_handle = CommonControl<decltype(::ImageList_Create)>("ImageList_Create")(width, height, ILC_COLOR24 | ILC_MASK, 4, 4);
     if (!m_handle) throw Exception("Cannot create image list");
 }
 
 ImageList::~ImageList() {
     for (ChangeLink* link : m_links) link->m_sender = nullptr;
     m_links.clear();
-    ::ImageList_Destroy(m_handle);
+    CommonControl<decltype(::ImageList_Destroy)>("ImageList_Destroy")(m_handle);
 }
 
 int ImageList::Count() const noexcept {
-    return ::ImageList_GetImageCount(m_handle);
+    return CommonControl<decltype(::ImageList_GetImageCount)>("ImageList_GetImageCount")(m_handle);
 }
 
 int ImageList::Add(const Bitmap& picture) {
     if (picture.Transparent()) return AddMasked(picture, picture.TransparentColor());
     if (picture.Empty()) throw Exception("Invalid image");
-    const int index = ::ImageList_Add(m_handle, picture.Handle(), nullptr);
+    const int index = CommonControl<decltype(::ImageList_Add)>("ImageList_Add")(m_handle, picture.Handle(), nullptr);
     if (index < 0) throw Exception("Failed to read ImageList data from stream");
     Changed();
     return index;
@@ -43,7 +44,7 @@ int ImageList::AddMasked(const Bitmap& picture, COLORREF transparent) {
     const unique_hbitmap copy(
         static_cast<HBITMAP>(::CopyImage(picture.Handle(), IMAGE_BITMAP, 0, 0, 0)));
     if (!copy) throw Exception("Invalid image");
-    const int index = ::ImageList_AddMasked(m_handle, copy.get(), transparent);
+    const int index = CommonControl<decltype(::ImageList_AddMasked)>("ImageList_AddMasked")(m_handle, copy.get(), transparent);
     if (index < 0) throw Exception("Failed to read ImageList data from stream");
     Changed();
     return index;
@@ -51,7 +52,7 @@ int ImageList::AddMasked(const Bitmap& picture, COLORREF transparent) {
 
 int ImageList::AddIcon(const Icon& icon) {
     if (icon.Empty()) throw Exception("Invalid image");
-    const int index = ::ImageList_ReplaceIcon(m_handle, -1, icon.Handle());
+    const int index = CommonControl<decltype(::ImageList_ReplaceIcon)>("ImageList_ReplaceIcon")(m_handle, -1, icon.Handle());
     if (index < 0) throw Exception("Failed to read ImageList data from stream");
     Changed();
     return index;
@@ -59,12 +60,12 @@ int ImageList::AddIcon(const Icon& icon) {
 
 void ImageList::Delete(int index) {
     if (index < 0 || index >= Count()) throw Exception("List index out of bounds");
-    ::ImageList_Remove(m_handle, index);
+    CommonControl<decltype(::ImageList_Remove)>("ImageList_Remove")(m_handle, index);
     Changed();
 }
 
 void ImageList::Clear() {
-    ::ImageList_Remove(m_handle, -1);
+    CommonControl<decltype(::ImageList_Remove)>("ImageList_Remove")(m_handle, -1);
     Changed();
 }
 
@@ -73,12 +74,12 @@ void ImageList::GetIcon(int index, Icon& icon) const {
         icon.Clear();
         return;
     }
-    icon.Adopt(::ImageList_GetIcon(m_handle, index, ILD_NORMAL));
+    icon.Adopt(CommonControl<decltype(::ImageList_GetIcon)>("ImageList_GetIcon")(m_handle, index, ILD_NORMAL));
 }
 
 void ImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
     if (index < 0 || index >= Count()) return;
-    ::ImageList_Draw(m_handle, index, dc, x, y, ILD_TRANSPARENT | (enabled ? 0 : ILD_BLEND50));
+    CommonControl<decltype(::ImageList_Draw)>("ImageList_Draw")(m_handle, index, dc, x, y, ILD_TRANSPARENT | (enabled ? 0 : ILD_BLEND50));
 }
 
 void ImageList::RegisterChanges(ChangeLink& link) {

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/Subclass.h"
+
 namespace cs {
 
 // ---- Label ----------------------------------------------------------------------------------
@@ -177,7 +179,7 @@ constexpr UINT_PTR kGroupBoxSubclassId = 1;
 GroupBox::GroupBox(Component* owner) : Control(owner) {}
 
 GroupBox::~GroupBox() {
-    if (Handle()) ::RemoveWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId);
+    if (Handle()) cs::RemoveWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId);
 }
 
 void GroupBox::CreateParams(WindowParams& params) const {
@@ -190,7 +192,7 @@ void GroupBox::CreateParams(WindowParams& params) const {
 
 void GroupBox::HandleCreated() {
     UseClassicLook(Handle());
-    ::SetWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId,
+    cs::SetWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId,
                         reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -203,8 +205,8 @@ HBRUSH GroupBox::ChildColor(HDC dc) {
 LRESULT CALLBACK GroupBox::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR, DWORD_PTR self) noexcept {
     if (message == WM_NCDESTROY) {
-        ::RemoveWindowSubclass(window, &SubclassProc, kGroupBoxSubclassId);
-        return ::DefSubclassProc(window, message, wParam, lParam);
+        cs::RemoveWindowSubclass(window, &SubclassProc, kGroupBoxSubclassId);
+        return cs::DefSubclassProc(window, message, wParam, lParam);
     }
     LRESULT result = 0;
     Guarded(
@@ -223,7 +225,7 @@ LRESULT GroupBox::FrameProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORBTN: return OnChildColor(message, wParam, lParam);
         case WM_DRAWITEM: return OnDrawItem(message, wParam, lParam);
         case WM_COMMAND: return OnCommand(message, wParam, lParam);
-        default: return ::DefSubclassProc(Handle(), message, wParam, lParam);
+        default: return cs::DefSubclassProc(Handle(), message, wParam, lParam);
     }
 }
 

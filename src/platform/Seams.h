@@ -60,6 +60,20 @@ ISystemTime& SystemTime();
 IMessageBoxes& MessageBoxes();
 IShell& Shell();
 
+// While one of these lives, the system shell's notification-area requests wait, in order, and
+// each is answered TRUE at once; they go to the shell when the last one goes. The program holds
+// them while it starts, so that its window comes up without waiting on the notification area,
+// which answers from another process; nothing in the program looks at the answer. A record
+// that names an icon must keep that icon alive until the requests have gone. A seam that
+// replaces the system implementation is not held.
+class ShellNotificationsHeld {
+public:
+    ShellNotificationsHeld() noexcept;
+    ~ShellNotificationsHeld();
+    ShellNotificationsHeld(const ShellNotificationsHeld&) = delete;
+    ShellNotificationsHeld& operator=(const ShellNotificationsHeld&) = delete;
+};
+
 // nullptr puts the system implementation back. Returns the one replaced.
 IInternet* ReplaceInternet(IInternet* seam);
 ISystemTime* ReplaceSystemTime(ISystemTime* seam);

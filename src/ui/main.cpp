@@ -4,6 +4,7 @@
 
 #include "framework/Application.h"
 #include "platform/Dialogs.h"
+#include "platform/Seams.h"
 #include "ui/Unit1.h"
 #include "ui/about.h"
 #include "ui/tzmain.h"
@@ -13,7 +14,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         cs::Application application;
         // The main window shows itself, or stays in the tray, as its creation decides.
         application.SetShowMainForm(false);
-        application.CreateForm<cs::TfrmTzMain>();
+        {
+            // The window comes up and paints first; the notification area, which answers
+            // from another process, hears of the icon right after.
+            const cs::ShellNotificationsHeld held;
+            cs::TfrmTzMain* main = application.CreateForm<cs::TfrmTzMain>();
+            if (main->Handle()) ::UpdateWindow(main->Handle());
+        }
         // The dialogs, once, hidden until a command shows them.
         application.CreateForm<cs::TfrmProxy>();
         application.CreateForm<cs::TfrmAbout>();

@@ -744,26 +744,25 @@ TEST_F(TrayIconTest, FailedRequestsBecomeTrayErrorsAndRefusalsAreIgnored) {
 
 // ---- Destruction -----------------------------------------------------------------------------
 
-TEST_F(TrayIconTest, DestructionRemovesTheIconBeforeTheWindowProcedureGoesBack) {
-    const LONG_PTR original = ::GetWindowLongPtrA(app.Handle(), GWLP_WNDPROC);
+TEST_F(TrayIconTest, DestructionRemovesTheIconBeforeItStopsWatchingTheApplicationWindow) {
     SpyShell spy;
     ScopedSeam<IShell> seam(spy);
     CreateMain([](TestForm&, TabfTrayIcon& t) {
         t.SetMinimizeToTray(true);
         t.SetVisible(true);
     });
-    ASSERT_NE(::GetWindowLongPtrA(app.Handle(), GWLP_WNDPROC), original);
+    ASSERT_TRUE(app.Watching(tray));
     bool hookedAtDelete = false;
     spy.OnNotify = [&](DWORD message) {
         if (message == NIM_DELETE)
-            hookedAtDelete = ::GetWindowLongPtrA(app.Handle(), GWLP_WNDPROC) != original;
+            hookedAtDelete = app.Watching(tray);
     };
     HWND hidden = tray->Handle();
 
     delete tray;
     EXPECT_EQ(spy.Messages.back(), static_cast<DWORD>(NIM_DELETE));
     EXPECT_TRUE(hookedAtDelete);
-    EXPECT_EQ(::GetWindowLongPtrA(app.Handle(), GWLP_WNDPROC), original);
+    EXPECT_FALSE(app.Watching(tray));
     EXPECT_FALSE(::IsWindow(hidden));
     // Not at program end: the hide step's restoring actions ran.
     EXPECT_TRUE(form->Visible());
