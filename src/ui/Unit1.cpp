@@ -22,6 +22,11 @@ TfrmProxy::TfrmProxy(Component* owner) : Form(owner, "TfrmProxy") {
     frmProxy = this;
     CreateDesign();
     EndLoading();
+    // Sibling windows are drawn in z-order, the first created on top; the check box must lie
+    // over the frame, not under it. Tab still goes address, port, box. (The windows exist once
+    // the design is complete.)
+    ::SetWindowPos(CheckBox1->Handle(), HWND_TOP, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 TfrmProxy::~TfrmProxy() {
@@ -80,10 +85,6 @@ void TfrmProxy::CreateDesign() {
     CheckBox1->SetAlignment(Alignment::Left);
     CheckBox1->SetCaption("Use Proxy");
     CheckBox1->GetFont().SetColor(kColorWhite);
-    // Sibling windows are drawn in z-order, the first created on top; the box must lie over the
-    // frame, not under it. Tab still goes address, port, box.
-    ::SetWindowPos(CheckBox1->Handle(), HWND_TOP, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     Bitmap ok;
     LoadBitmap(ok, IDB_OK);
