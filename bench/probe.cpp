@@ -1,7 +1,7 @@
 // The measuring half of scripts/bench. Runs in the same Wine prefix as the programs it measures,
 // starts them, drives ClockSync from outside as a user would (keyboard for the menus, the mouse
 // for "Ping Now") and prints one "name value" line per figure:
-//   bench_probe BARE.exe CLOCKSYNC.exe IDLE_SECONDS MENU_PAINTS PINGS
+//   bench_probe BARE.exe CLOCKSYNC.exe IDLE_SECONDS MENU_PAINTS PINGS [BARE_CLOCK.exe]
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -392,8 +393,9 @@ void RequireLoopbackServer() {
 }
 
 int Run(int argc, char** argv) {
-    if (argc != 6) {
-        std::fprintf(stderr, "usage: bench_probe BARE.exe CLOCKSYNC.exe IDLE MENUS PINGS\n");
+    if (argc != 6 && argc != 7) {
+        std::fprintf(stderr,
+                     "usage: bench_probe BARE.exe CLOCKSYNC.exe IDLE MENUS PINGS [BARE_CLOCK.exe]\n");
         return 2;
     }
     const Target bare{argv[1], "BareWindow", "Bare Win32 program", false};
@@ -421,17 +423,24 @@ int Run(int argc, char** argv) {
     Print("startup_ms_bare", Median(bareStarts));
     Print("startup_ms_clocksync", Median(programStarts));
 
-    // Both running side by side through the same idle minute, so both see the same machine.
+    // Side by side through the same idle minute, so all see the same machine; the bare clock
+    // (when given) shows the floor for a program that shows the time to the second.
     Process bareRun(bare);
     Process programRun(program);
     bareRun.WaitUntilShown();
     programRun.WaitUntilShown();
+    std::optional<Process> clockRun;
+    if (argc == 7) {
+        clockRun.emplace(Target{argv[6], "BareClockWindow", "Bare Win32 clock", false});
+        clockRun->WaitUntilShown();
+    }
     ::Sleep(2000);
     PrintObjects("after_start", programRun);
     Print("startup_cpu_ms_bare", CpuMilliseconds(bareRun));
     Print("startup_cpu_ms_clocksync", CpuMilliseconds(programRun));
     const double bareCpu = CpuMilliseconds(bareRun);
     const double programCpu = CpuMilliseconds(programRun);
+    const double clockCpu = clockRun ? CpuMilliseconds(*clockRun) : 0;
     const auto idleStart = Clock::now();
     ::Sleep(static_cast<DWORD>(idleSeconds) * 1000);
     const double idleMs =
@@ -439,6 +448,11 @@ int Run(int argc, char** argv) {
     Print("idle_ms", idleMs);
     Print("idle_cpu_ms_bare", CpuMilliseconds(bareRun) - bareCpu);
     Print("idle_cpu_ms_clocksync", CpuMilliseconds(programRun) - programCpu);
+    if (clockRun) {
+        Print("idle_cpu_ms_bare_clock", CpuMilliseconds(*clockRun) - clockCpu);
+        clockRun->End();
+        clockRun.reset();
+    }
     Print("peak_kib_bare", PeakMemoryKiB(bareRun.Handle()));
     Print("peak_kib_clocksync", PeakMemoryKiB(programRun.Handle()));
 
