@@ -208,24 +208,49 @@ void Form::Notification(Component* component, Operation operation) {
     }
 }
 
+// The design's style, menu bar, place, size and z-order reach the window in as few steps as
+// the system allows: each frame change makes it lay out its frame and menu bar again.
 void Form::ApplyDesignToWindow() {
     m_designing = false;
     if (!Handle()) return;
+    // The window reports its place as it changes: the design's is taken first.
     const int left = m_left;
     const int top = m_top;
-    const int width = m_width;
-    const int height = m_height;
+    int width = m_width;
+    int height = m_height;
+    const auto oldStyle = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE));
+    const DWORD style = WindowStyle() | (oldStyle & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE));
+    ::SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(style));
+    const auto oldExStyle = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE));
+    const DWORD exStyle =
+        (oldExStyle & ~WS_EX_DLGMODALFRAME) | (WindowExStyle() & WS_EX_DLGMODALFRAME);
+    ::SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
     if (m_menu) ::SetMenu(Handle(), m_menu->Handle());
-    // Style and frame, with the outer size that gives the designed client size...
-    UpdateWindowStyle();
-    // ...unless the design gave the outer size itself.
-    if (m_designedOuterSize)
-        SetBounds(left, top, width, height);
-    else
-        ::SetWindowPos(Handle(), nullptr, left, top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    if (m_formStyle == FormStyle::StayOnTop)
-        ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+    const bool designedOuterSize = m_designedOuterSize;
+    if (!designedOuterSize) {
+        RECT outer{0, 0, m_clientWidth, m_clientHeight};
+        ::AdjustWindowRectEx(&outer, style, m_menu != nullptr, exStyle);
+        width = outer.right - outer.left;
+        height = outer.bottom - outer.top;
+    }
+    const bool onTop = m_formStyle == FormStyle::StayOnTop;
+    ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : nullptr, left, top, width, height,
+                   SWP_NOACTIVATE | SWP_FRAMECHANGED | (onTop ? 0 : SWP_NOZORDER));
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (designedOuterSize) {
+        m_clientWidth = client.right;
+        m_clientHeight = client.bottom;
+    } else if (client.right != m_clientWidth || client.bottom != m_clientHeight) {
+        // A menu bar that wraps takes more than the one line reckoned with above.
+        width += m_clientWidth - client.right;
+        height += m_clientHeight - client.bottom;
+        ::SetWindowPos(Handle(), nullptr, 0, 0, width, height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    m_width = width;
+    m_height = height;
     CreateChildHandles();
 }
 
