@@ -45,8 +45,12 @@ TEST_P(ProxyLayoutTest, ControlSitsWhereDesignedWithItsTextAndColours) {
     ::MapWindowPoints(nullptr, parentWindow, reinterpret_cast<POINT*>(&rect), 2);
     EXPECT_EQ(rect.left, want.Left);
     EXPECT_EQ(rect.top, want.Top);
-    if (want.Width) EXPECT_EQ(rect.right - rect.left, want.Width);
-    if (want.Height) EXPECT_EQ(rect.bottom - rect.top, want.Height);
+    if (want.Width) {
+        EXPECT_EQ(rect.right - rect.left, want.Width);
+    }
+    if (want.Height) {
+        EXPECT_EQ(rect.bottom - rect.top, want.Height);
+    }
 
     char name[32] = {};
     ::GetClassNameA(window, name, sizeof name);
