@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Exception.h"
+#include "platform/CommonControls.h"
 #include "ui/Maker.h"
 #include "ui/tzmain.h"
 
@@ -164,14 +166,49 @@ protected:
         context.lpResourceName = MAKEINTRESOURCEA(1);  // CREATEPROCESS_MANIFEST_RESOURCE_ID
         m_context = ::CreateActCtxA(&context);
         ASSERT_NE(m_context, INVALID_HANDLE_VALUE) << "error " << ::GetLastError();
+        context.lpResourceName = MAKEINTRESOURCEA(2);  // the message boxes' controls
+        m_themed = ::CreateActCtxA(&context);
+        ASSERT_NE(m_themed, INVALID_HANDLE_VALUE) << "error " << ::GetLastError();
     }
     void TearDown() override {
         if (m_context != INVALID_HANDLE_VALUE) ::ReleaseActCtx(m_context);
+        if (m_themed != INVALID_HANDLE_VALUE) ::ReleaseActCtx(m_themed);
     }
 
     std::string m_path;
     HANDLE m_context = INVALID_HANDLE_VALUE;
+    HANDLE m_themed = INVALID_HANDLE_VALUE;
 };
+
+// Whether a "Button" made while the context is active would be the common controls' own.
+bool RedirectsButtons(HANDLE context) {
+    ULONG_PTR cookie = 0;
+    if (!::ActivateActCtx(context, &cookie)) return false;
+    ACTCTX_SECTION_KEYED_DATA data{};
+    data.cbSize = sizeof data;
+    const bool found = ::FindActCtxSectionStringW(
+                           0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION,
+                           L"Button", &data) != FALSE;
+    ::DeactivateActCtx(0, cookie);
+    return found;
+}
+
+// The program's windows do without the common controls library; message boxes and image lists
+// get its version 6 from the second manifest.
+TEST_F(ProgramManifest, LeavesTheCommonControlsToWhereTheyAreUsed) {
+    EXPECT_FALSE(RedirectsButtons(m_context));
+    EXPECT_TRUE(RedirectsButtons(m_themed));
+
+    const FARPROC create = CommonControlsFunction("ImageList_Create");
+    HMODULE library = nullptr;
+    ASSERT_TRUE(::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                     reinterpret_cast<LPCSTR>(create), &library));
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(library, path, MAX_PATH);
+    EXPECT_NE(std::string(path).find("6595b64144ccf1df_6."), std::string::npos) << path;
+    EXPECT_THROW(CommonControlsFunction("NoSuchFunction"), Exception);
+}
 
 TEST_F(ProgramManifest, RunsWithTheUsersOwnRights) {
     ACTIVATION_CONTEXT_RUN_LEVEL_INFORMATION level{};
