@@ -1,7 +1,5 @@
 #include "components/TrayIcon.h"
 
-#include <commctrl.h>
-
 #include <cstring>
 
 #include "framework/Application.h"
