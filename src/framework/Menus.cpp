@@ -368,7 +368,10 @@ void MenuItem::UpdateTree() {
     }
 }
 
+// Only the root's list and the items on it show on a menu bar; an item further down is
+// drawn afresh whenever its menu opens.
 void MenuItem::MenuChanged() const {
+    if (!m_menu && !(m_parent && m_parent->m_menu)) return;
     if (const Menu* menu = GetParentMenu()) menu->Changed();
 }
 
@@ -398,7 +401,9 @@ void Menu::Notification(Component* component, Operation operation) {
 }
 
 void MainMenu::Changed() const {
-    if (m_window) ::DrawMenuBar(m_window);
+    // Until the window shows this menu there is no bar to draw, and each redraw costs the
+    // window a new frame.
+    if (m_window && ::GetMenu(m_window) == Handle()) ::DrawMenuBar(m_window);
 }
 
 PopupMenu::PopupMenu(Component* owner) : Menu(owner, false) {

@@ -146,6 +146,69 @@ TEST_F(MenusTest, SubmenuComesWithTheFirstSubItemAndGoesWithTheLast) {
     EXPECT_EQ(servers->Count(), 0);
 }
 
+// Counts the frame layouts of one window: each DrawMenuBar makes one.
+class FrameLayouts {
+public:
+    explicit FrameLayouts(HWND window) {
+        s_window = window;
+        s_count = 0;
+        m_hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &Hook, nullptr, ::GetCurrentThreadId());
+    }
+    ~FrameLayouts() { ::UnhookWindowsHookEx(m_hook); }
+    FrameLayouts(const FrameLayouts&) = delete;
+    FrameLayouts& operator=(const FrameLayouts&) = delete;
+    int Count() const noexcept { return s_count; }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        if (code == HC_ACTION && message->hwnd == s_window && message->message == WM_NCCALCSIZE)
+            ++s_count;
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    inline static HWND s_window = nullptr;
+    inline static int s_count = 0;
+    HHOOK m_hook;
+};
+
+struct BarCase {
+    const char* Name;
+    bool OnWindow;  // the form shows the menu
+    std::function<void(MenuItem& bar, MenuItem& sub)> Change;
+    bool Redrawn;
+};
+
+class MenuBarRedrawTest : public MenusTest, public ::testing::WithParamInterface<BarCase> {};
+
+// The bar is laid out again when what it shows changes, and only then: each time costs the
+// window a new frame.
+TEST_P(MenuBarRedrawTest, OnlyChangesOnTheBarRedrawIt) {
+    const BarCase& c = GetParam();
+    MenuItem* sub = AddItem(*file, "&Ping");
+    if (c.OnWindow) form->SetMenu(menu);
+    const FrameLayouts layouts(form->Handle());
+    c.Change(*file, *sub);
+    EXPECT_EQ(layouts.Count() > 0, c.Redrawn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuBarRedrawTest,
+    ::testing::Values(
+        BarCase{"BarCaption", true, [](MenuItem& b, MenuItem&) { b.SetCaption("F&iles"); }, true},
+        BarCase{"BarDisabled", true, [](MenuItem& b, MenuItem&) { b.SetEnabled(false); }, true},
+        BarCase{"NewBarItem", true,
+                [](MenuItem& b, MenuItem&) {
+                    auto* help = new MenuItem(b.Owner());
+                    b.GetParentMenu()->Items().Add(help);
+                },
+                true},
+        BarCase{"SubChecked", true, [](MenuItem&, MenuItem& s) { s.SetChecked(true); }, false},
+        BarCase{"SubCaption", true, [](MenuItem&, MenuItem& s) { s.SetCaption("&Pong"); }, false},
+        BarCase{"SubDisabled", true, [](MenuItem&, MenuItem& s) { s.SetEnabled(false); }, false},
+        BarCase{"NotOnTheWindowYet", false,
+                [](MenuItem& b, MenuItem&) { b.SetCaption("F&iles"); }, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST_F(MenusTest, ADestroyedMenuLeavesTheFormsMenuBar) {
     form->SetMenu(menu);
     ASSERT_EQ(::GetMenu(form->Handle()), menu->Handle());
