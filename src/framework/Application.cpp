@@ -14,7 +14,6 @@ namespace cs {
 
 namespace {
 constexpr char kApplicationWindowClass[] = "CsApplicationWindow";
-constexpr char kMainIconName[] = "MAINICON";
 }  // namespace
 
 Application* Application::s_current = nullptr;
@@ -24,7 +23,8 @@ Application::Application() : Component(nullptr) {
     if (::FindResourceA(ModuleInstance(), kMainIconName, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */))
         m_icon.LoadFromResource(ModuleInstance(), kMainIconName);
 
-    RegisterWindowClass(kApplicationWindowClass, &WindowThunk<Application>);
+    // The class carries the program's icon, for the task bar and the task switcher.
+    RegisterWindowClass(kApplicationWindowClass, &WindowThunk<Application>, 0, true);
     // Never shown by the framework, and of no size: it is there to own the forms. Its place is
     // the middle of the screen, where a minimize animation would start.
     const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
@@ -33,7 +33,6 @@ Application::Application() : Component(nullptr) {
                            WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x,
                            y, 0, 0, nullptr, nullptr, ModuleInstance(), this))
         throw Exception("Error creating window");
-    ::SendMessageA(m_window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Handle()));
     s_current = this;
 }
 

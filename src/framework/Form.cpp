@@ -49,7 +49,8 @@ Form::Form(Component* owner, std::string className)
     : Control(owner), m_className(std::move(className)) {
     m_visible = false;
     BeginLoading();
-    RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, WindowKind::Control>, CS_DBLCLKS);
+    RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, WindowKind::Control>, CS_DBLCLKS,
+                        true);
     const Application* application = Application::Current();
     CreateHandle(application ? application->Handle() : nullptr);
 }
@@ -201,8 +202,16 @@ void Form::SetMenu(MainMenu* menu) {
 }
 
 void Form::SetIcon(const Icon& icon) {
+    // The window class shows the program's icon already. A window icon of its own would be
+    // converted for the window manager once for each size, a few milliseconds each under
+    // Wine, and the copy kept for it would be as dear.
+    if (Handle() && !m_windowIcon && icon.IsResource(ModuleInstance(), kMainIconName) &&
+        ::GetClassLongPtrA(Handle(), GCLP_HICON))
+        return;
+    // The window does not own the images it is given: the form keeps them.
     m_icon.Assign(icon);
     if (!Handle()) return;
+    m_windowIcon = true;
     ::SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_icon.Handle()));
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
                    reinterpret_cast<LPARAM>(m_icon.SmallHandle()));

@@ -119,6 +119,7 @@ private:
     FormPosition m_position = FormPosition::Designed;
     MainMenu* m_menu = nullptr;
     Icon m_icon;
+    bool m_windowIcon = false;  // the window has been given an icon of its own
     bool m_creating = true;
     // While the design loads, the window only records what the design sets: its style, size,
     // place, menu bar and child windows are applied once, when the design is complete.

@@ -272,6 +272,8 @@ HICON LoadIconImage(HINSTANCE instance, const char* name, int size) {
 }  // namespace
 
 void Icon::LoadFromResource(HINSTANCE instance, const char* name, int size) {
+    m_resourceModule = nullptr;
+    m_resourceName.clear();
     if (size > 0) {
         m_handle.reset(LoadIconImage(instance, name, size));
         m_small.reset();
@@ -279,12 +281,24 @@ void Icon::LoadFromResource(HINSTANCE instance, const char* name, int size) {
     }
     m_handle.reset(LoadIconImage(instance, name, ::GetSystemMetrics(SM_CXICON)));
     m_small.reset(LoadIconImage(instance, name, ::GetSystemMetrics(SM_CXSMICON)));
+    // Only a named resource is remembered; a numbered one is no text.
+    if (!IS_INTRESOURCE(name)) {
+        m_resourceModule = instance;
+        m_resourceName = name;
+    }
+}
+
+bool Icon::IsResource(HINSTANCE instance, const char* name) const noexcept {
+    return m_handle && m_resourceModule && m_resourceModule == instance && !IS_INTRESOURCE(name) &&
+           m_resourceName == name;
 }
 
 void Icon::Assign(const Icon& other) {
     if (&other == this) return;
     m_handle.reset(other.m_handle ? ::CopyIcon(other.m_handle.get()) : nullptr);
     m_small.reset(other.m_small ? ::CopyIcon(other.m_small.get()) : nullptr);
+    m_resourceModule = other.m_resourceModule;
+    m_resourceName = other.m_resourceName;
 }
 
 // ---- Canvas ---------------------------------------------------------------------------------

@@ -164,16 +164,23 @@ public:
     // An ICON group resource of the module: with size 0 in the system's big and small sizes,
     // otherwise only in the image closest to size x size pixels.
     void LoadFromResource(HINSTANCE instance, const char* name, int size = 0);
+    // Whether the images are the system-size ones of that resource, loaded here or copied from
+    // an icon that loaded them.
+    bool IsResource(HINSTANCE instance, const char* name) const noexcept;
     // Copies other's images; copying an empty icon empties this one.
     void Assign(const Icon& other);
     void Clear() noexcept {
         m_handle.reset();
         m_small.reset();
+        m_resourceModule = nullptr;
+        m_resourceName.clear();
     }
     // Takes over an icon handle (nullptr empties the icon).
     void Adopt(HICON handle) noexcept {
         m_handle.reset(handle);
         m_small.reset();
+        m_resourceModule = nullptr;
+        m_resourceName.clear();
     }
     bool Empty() const noexcept { return !m_handle; }
     HICON Handle() const noexcept { return m_handle.get(); }
@@ -183,6 +190,8 @@ public:
 private:
     unique_hicon m_handle;
     unique_hicon m_small;
+    HINSTANCE m_resourceModule = nullptr;  // where the images came from, if from a resource
+    std::string m_resourceName;
 };
 
 // Drawing on a device context that someone else owns (a paint, a menu item's drawing).

@@ -57,7 +57,7 @@ HINSTANCE ModuleInstance() noexcept {
     return ::GetModuleHandleA(nullptr);
 }
 
-void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style) {
+void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style, bool mainIcon) {
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof existing;
     if (::GetClassInfoExA(ModuleInstance(), className, &existing)) return;
@@ -68,6 +68,15 @@ void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style) {
     windowClass.hInstance = ModuleInstance();
     windowClass.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     windowClass.lpszClassName = className;
+    // Shared images live as long as the module, and so as long as the class.
+    if (mainIcon && ::FindResourceA(ModuleInstance(), kMainIconName, RT_GROUP_ICON)) {
+        const auto load = [](int size) {
+            return static_cast<HICON>(::LoadImageA(ModuleInstance(), kMainIconName, IMAGE_ICON,
+                                                   size, size, LR_SHARED));
+        };
+        windowClass.hIcon = load(::GetSystemMetrics(SM_CXICON));
+        windowClass.hIconSm = load(::GetSystemMetrics(SM_CXSMICON));
+    }
     if (!::RegisterClassExA(&windowClass)) throw Exception("Cannot register window class");
 }
 

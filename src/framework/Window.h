@@ -8,9 +8,14 @@ namespace cs {
 // The module whose resources and window classes the framework uses.
 HINSTANCE ModuleInstance() noexcept;
 
+// The ICON group resource that is the program's own icon, when the module has one.
+inline constexpr char kMainIconName[] = "MAINICON";
+
 // Registers an ANSI window class the first time it is asked for; later calls do nothing.
-// The class has no background brush: its windows paint their own colour.
-void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style = 0);
+// The class has no background brush: its windows paint their own colour. With mainIcon its
+// windows show the module's main icon (when there is one) until they are given their own.
+void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style = 0,
+                         bool mainIcon = false);
 
 // The object behind each window of this program, by kind: a control (also a child window of a
 // system class), or another window of our own (application, timer, menu windows). Looked up on

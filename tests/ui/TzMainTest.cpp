@@ -88,6 +88,32 @@ TEST_F(TzMainTest, WithNoSettingsTheWindowShowsCentredWithTheDefaults) {
     EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), WS_SYSMENU);
 }
 
+// Both windows show the program's icon in both sizes. The main window needs no icon of its
+// own for it; another icon becomes its own, and stays its own.
+TEST_F(TzMainTest, TheWindowsShowTheProgramsIcon) {
+    TfrmTzMain& main = Start();
+    for (HWND window : {main.Handle(), app->Handle()}) {
+        EXPECT_NE(::GetClassLongPtrA(window, GCLP_HICON), 0);
+        EXPECT_NE(::GetClassLongPtrA(window, GCLP_HICONSM), 0);
+    }
+    EXPECT_EQ(::SendMessageA(main.Handle(), WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_TRUE(app->GetIcon().IsResource(ModuleInstance(), kMainIconName));
+
+    Icon tray;
+    tray.LoadFromResource(ModuleInstance(), "TRAYICON");
+    EXPECT_FALSE(tray.IsResource(ModuleInstance(), kMainIconName));
+    main.SetIcon(tray);
+    EXPECT_NE(::SendMessageA(main.Handle(), WM_GETICON, ICON_BIG, 0), 0);
+    main.SetIcon(app->GetIcon());
+    EXPECT_NE(::SendMessageA(main.Handle(), WM_GETICON, ICON_SMALL, 0), 0);
+
+    Icon copy;
+    copy.Assign(app->GetIcon());
+    EXPECT_TRUE(copy.IsResource(ModuleInstance(), kMainIconName));
+    copy.Adopt(::CopyIcon(app->GetIcon().Handle()));
+    EXPECT_FALSE(copy.IsResource(ModuleInstance(), kMainIconName));
+}
+
 TEST_F(TzMainTest, StartMinimizedShowsNothingAndFirstOpensAtTheDesignedPlace) {
     StoreSetting("StartMinimized", "1");
     TfrmTzMain& main = Start();
