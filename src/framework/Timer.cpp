@@ -1,26 +1,25 @@
 #include "framework/Timer.h"
 
+#include <unordered_map>
+
 #include "core/Exception.h"
 #include "framework/Window.h"
 
 namespace cs {
 
 namespace {
-constexpr char kTimerWindowClass[] = "CsTimerWindow";
-constexpr UINT_PTR kTimerId = 1;
+// The running timers of this thread by the ids the system gave them. A timer without a window
+// costs the system nothing beyond its entry in the thread's timer list.
+std::unordered_map<UINT_PTR, Timer*>& RunningTimers() {
+    thread_local std::unordered_map<UINT_PTR, Timer*> timers;
+    return timers;
+}
 }  // namespace
 
-Timer::Timer(Component* owner) : Component(owner) {
-    RegisterWindowClass(kTimerWindowClass, &WindowThunk<Timer>);
-    // A message-only window: it needs no place on screen and no broadcasts.
-    if (!::CreateWindowExA(0, kTimerWindowClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                           ModuleInstance(), this))
-        throw Exception("Error creating window");
-}
+Timer::Timer(Component* owner) : Component(owner) {}
 
 Timer::~Timer() {
-    if (m_running) ::KillTimer(m_window, kTimerId);
-    if (m_window) ::DestroyWindow(m_window);
+    Stop();
 }
 
 void Timer::SetEnabled(bool enabled) {
@@ -40,24 +39,30 @@ void Timer::SetOnTimer(NotifyEvent onTimer) {
     UpdateTimer();
 }
 
-void Timer::UpdateTimer() {
-    if (m_running) ::KillTimer(m_window, kTimerId);
+void Timer::Stop() noexcept {
+    if (!m_running) return;
+    ::KillTimer(nullptr, m_id);
+    RunningTimers().erase(m_id);
     m_running = false;
+    m_id = 0;
+}
+
+void Timer::UpdateTimer() {
+    Stop();
     if (!m_enabled || m_interval == 0 || !m_onTimer) return;
-    if (!::SetTimer(m_window, kTimerId, m_interval, nullptr))
-        throw Exception("Not enough timers available");
+    const UINT_PTR id = ::SetTimer(nullptr, 0, m_interval, &Timer::Tick);
+    if (!id) throw Exception("Not enough timers available");
+    RunningTimers()[id] = this;
+    m_id = id;
     m_running = true;
 }
 
-LRESULT Timer::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_TIMER: OnTimerMessage(); return 0;
-        default: return ::DefWindowProcA(m_window, message, wParam, lParam);
-    }
-}
-
-void Timer::OnTimerMessage() {
-    m_onTimer(*this);
+void CALLBACK Timer::Tick(HWND, UINT, UINT_PTR id, DWORD) noexcept {
+    const auto found = RunningTimers().find(id);
+    if (found == RunningTimers().end()) return;
+    Timer* timer = found->second;
+    // The handler may stop or destroy its timer; nothing here touches it afterwards.
+    Guarded([timer] { timer->m_onTimer(*timer); });
 }
 
 }  // namespace cs

@@ -3,11 +3,11 @@
 
 #include "framework/Component.h"
 #include "framework/Event.h"
-#include "framework/Window.h"
 
 namespace cs {
 
-// A window timer on a hidden window of its own. It runs while it is enabled, its interval is
+// A system timer of the thread, without a window: its ticks come through the message loop of
+// the thread that made it, nested loops included. It runs while it is enabled, its interval is
 // not 0 and it has an OnTimer handler. Setting Enabled or Interval to the value it already has
 // changes nothing, so the countdown goes on.
 class Timer : public Component {
@@ -23,21 +23,17 @@ public:
     void SetOnTimer(NotifyEvent onTimer);
     // True while the system timer is set.
     bool Running() const noexcept { return m_running; }
-    HWND Handle() const noexcept { return m_window; }
 
 private:
-    template <typename T, WindowKind Kind>
-    friend LRESULT CALLBACK WindowThunk(HWND, UINT, WPARAM, LPARAM) noexcept;
-    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    void AttachHandle(HWND window) noexcept { m_window = window; }
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) noexcept;
+    void Stop() noexcept;
     void UpdateTimer();
-    void OnTimerMessage();
 
     bool m_enabled = true;
     UINT m_interval = 1000;
     NotifyEvent m_onTimer;
     bool m_running = false;
-    HWND m_window = nullptr;
+    UINT_PTR m_id = 0;  // the system's id while running
 };
 
 }  // namespace cs

@@ -60,6 +60,36 @@ TEST_F(TimerTest, AFailingTickIsShownAndTheTimerGoesOn) {
     EXPECT_TRUE(timer.Running());
 }
 
+TEST_F(TimerTest, TimersTickApartAndOneStopsFromItsOwnTick) {
+    Timer fast(nullptr);
+    Timer slow(nullptr);
+    fast.SetInterval(20);
+    slow.SetInterval(300);
+    int fastTicks = 0;
+    int slowTicks = 0;
+    fast.SetOnTimer([&](Component&) {
+        if (++fastTicks == 3) fast.SetEnabled(false);
+    });
+    slow.SetOnTimer([&](Component&) { ++slowTicks; });
+    ASSERT_TRUE(PumpUntil([&] { return slowTicks >= 2; }, 3000));
+    EXPECT_EQ(fastTicks, 3);
+    EXPECT_FALSE(fast.Running());
+    EXPECT_TRUE(slow.Running());
+}
+
+TEST_F(TimerTest, ADestroyedTimerTicksNoMore) {
+    int ticks = 0;
+    {
+        Timer gone(nullptr);
+        gone.SetInterval(10);
+        gone.SetOnTimer([&](Component&) { ++ticks; });
+        ASSERT_TRUE(PumpUntil([&] { return ticks > 0; }, 3000));
+    }
+    const int before = ticks;
+    PumpMessages(200);
+    EXPECT_EQ(ticks, before);
+}
+
 TEST_F(TimerTest, DisablingStopsTheTicks) {
     Timer timer(nullptr);
     timer.SetInterval(50);
