@@ -100,7 +100,7 @@ void Control::CreateHandle(HWND parentWindow) {
     if (!m_enabled) style |= WS_DISABLED;
     m_ownClass = params.OwnClass;
     HWND window = ::CreateWindowExA(params.ExStyle, params.ClassName, m_caption.c_str(), style,
-                                    m_left, m_top, m_width, m_height, parentWindow, nullptr,
+                                    m_left, m_top, m_width, m_height, parentWindow, params.Menu,
                                     ModuleInstance(), params.OwnClass ? this : nullptr);
     if (!window) throw Exception("Error creating window");
     // A window of our own class was attached at WM_NCCREATE already.

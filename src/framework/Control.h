@@ -79,6 +79,8 @@ protected:
         DWORD ExStyle = 0;
         // Our own window class: the window procedure is WindowThunk with this control.
         bool OwnClass = false;
+        // A top-level window's menu bar.
+        HMENU Menu = nullptr;
     };
     virtual void CreateParams(WindowParams& params) const;
     // Creates the window from CreateParams: a child of parentWindow, or for a top-level window

@@ -51,8 +51,7 @@ Form::Form(Component* owner, std::string className)
     BeginLoading();
     RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, WindowKind::Control>, CS_DBLCLKS,
                         true);
-    const Application* application = Application::Current();
-    CreateHandle(application ? application->Handle() : nullptr);
+    // The window comes when the design is complete (EndLoading).
 }
 
 Form::~Form() {
@@ -69,6 +68,7 @@ void Form::CreateParams(WindowParams& params) const {
     params.Style = WindowStyle();
     params.ExStyle = WindowExStyle();
     params.OwnClass = true;
+    params.Menu = m_menu ? m_menu->Handle() : nullptr;
 }
 
 DWORD Form::WindowStyle() const noexcept {
@@ -225,45 +225,31 @@ void Form::Notification(Component* component, Operation operation) {
     }
 }
 
-// The design's style, menu bar, place, size and z-order reach the window in as few steps as
-// the system allows: each frame change makes it lay out its frame and menu bar again.
+// The window is made once the design is complete, with its style, menu bar, place, size and
+// z-order from the start: each change to a made window would lay out its frame and menu bar
+// again, and under Wine tell the X server as well.
 void Form::ApplyDesignToWindow() {
     m_designing = false;
-    if (!Handle()) return;
-    // The window reports its place as it changes: the design's is taken first.
-    const int left = m_left;
-    const int top = m_top;
-    int width = m_width;
-    int height = m_height;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    WriteStyleWords(style, exStyle);
-    if (m_menu) ::SetMenu(Handle(), m_menu->Handle());
-
-    const bool designedOuterSize = m_designedOuterSize;
-    if (!designedOuterSize) {
+    if (!m_designedOuterSize) {
         RECT outer{0, 0, m_clientWidth, m_clientHeight};
-        ::AdjustWindowRectEx(&outer, style, m_menu != nullptr, exStyle);
-        width = outer.right - outer.left;
-        height = outer.bottom - outer.top;
+        ::AdjustWindowRectEx(&outer, WindowStyle(), m_menu != nullptr, WindowExStyle());
+        m_width = outer.right - outer.left;
+        m_height = outer.bottom - outer.top;
     }
-    const bool onTop = m_formStyle == FormStyle::StayOnTop;
-    ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : nullptr, left, top, width, height,
-                   SWP_NOACTIVATE | SWP_FRAMECHANGED | (onTop ? 0 : SWP_NOZORDER));
+    const Application* application = Application::Current();
+    CreateHandle(application ? application->Handle() : nullptr);
+    if (m_menu) m_menu->SetWindow(Handle());
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    if (designedOuterSize) {
+    if (m_designedOuterSize) {
         m_clientWidth = client.right;
         m_clientHeight = client.bottom;
     } else if (client.right != m_clientWidth || client.bottom != m_clientHeight) {
         // A menu bar that wraps takes more than the one line reckoned with above.
-        width += m_clientWidth - client.right;
-        height += m_clientHeight - client.bottom;
-        ::SetWindowPos(Handle(), nullptr, 0, 0, width, height,
+        ::SetWindowPos(Handle(), nullptr, 0, 0, m_width + m_clientWidth - client.right,
+                       m_height + m_clientHeight - client.bottom,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    m_width = width;
-    m_height = height;
     CreateChildHandles();
 }
 

@@ -106,20 +106,50 @@ INSTANTIATE_TEST_SUITE_P(
                       CloseCase{"OtherFormKeptByActionNone", false, true, false, true}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(FormTest, ClientAreaKeepsItsSizeBelowTheMenuBar) {
+// Frame layouts of the test form's windows, counted by window class: the window does not
+// exist yet when counting starts.
+int g_testFormLayouts = 0;
+LRESULT CALLBACK CountTestFormLayouts(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    char name[32] = {};
+    if (code == HC_ACTION && message->message == WM_NCCALCSIZE &&
+        ::GetClassNameA(message->hwnd, name, sizeof name) && std::string(name) == "TCsTestForm")
+        ++g_testFormLayouts;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The window is made with the whole design: its frame is laid out once, with the menu bar,
+// and the client area keeps its designed size below the bar.
+TEST_F(FormTest, TheWindowIsMadeOnceWithItsWholeDesign) {
     TestForm::Design = [](TestForm& form) {
         auto* menu = new MainMenu(&form);
         auto* file = new MenuItem(&form);
         file->SetCaption("&File");
         menu->Items().Add(file);
         form.SetMenu(menu);
+        form.SetFormStyle(FormStyle::StayOnTop);
+        form.SetPosition(FormPosition::Designed);
+        form.SetLeft(37);
+        form.SetTop(41);
+        EXPECT_EQ(form.Handle(), nullptr);
     };
+    g_testFormLayouts = 0;
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROC, &CountTestFormLayouts, nullptr,
+                                     ::GetCurrentThreadId());
     TestForm* form = app.CreateForm<TestForm>();
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(g_testFormLayouts, 1);
     RECT client{};
     ::GetClientRect(form->Handle(), &client);
     EXPECT_EQ(client.right, 200);
     EXPECT_EQ(client.bottom, 100);
-    EXPECT_NE(::GetMenu(form->Handle()), nullptr);
+    EXPECT_EQ(::GetMenu(form->Handle()), form->Menu()->Handle());
+    EXPECT_NE(::GetWindowLongA(form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    RECT window{};
+    ::GetWindowRect(form->Handle(), &window);
+    EXPECT_EQ(window.left, 37);
+    EXPECT_EQ(window.top, 41);
+    EXPECT_EQ(::GetWindow(form->Handle(), GW_OWNER), app.Handle());
 }
 
 // Records its Loaded call and, when it goes, whether its owner was still a form with a window.
