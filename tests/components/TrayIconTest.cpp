@@ -167,10 +167,12 @@ protected:
     ScopedSeam<IShell> shellSeam{shell};
     FakeMessageBoxes boxes;
     ScopedSeam<IMessageBoxes> boxesSeam{boxes};
+    // Before the application: the icon's events still write to it while the application
+    // destroys the form and the icon with it.
+    std::vector<std::string> log;
     Application app;
     TestForm* form = nullptr;
     TabfTrayIcon* tray = nullptr;
-    std::vector<std::string> log;
     POINT cursor{};
 };
 
