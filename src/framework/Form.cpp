@@ -96,22 +96,16 @@ DWORD Form::WindowExStyle() const noexcept {
     return exStyle;
 }
 
-// The style words of the window from the border style and icons; the window's state bits and
-// the extended bits other than the modal frame stay as they are.
-void Form::WriteStyleWords(DWORD& style, DWORD& exStyle) const {
-    const auto old = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE));
-    style = WindowStyle() | (old & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE));
-    ::SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(style));
-    const auto oldEx = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE));
-    exStyle = (oldEx & ~WS_EX_DLGMODALFRAME) | (WindowExStyle() & WS_EX_DLGMODALFRAME);
-    ::SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
-}
-
+// The style words follow the border style and icons; the window's state bits and the extended
+// bits other than the modal frame stay as they are.
 void Form::UpdateWindowStyle() {
     if (!Handle() || m_designing) return;
-    DWORD style = 0;
-    DWORD exStyle = 0;
-    WriteStyleWords(style, exStyle);
+    const auto old = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE));
+    const DWORD style = WindowStyle() | (old & (WS_VISIBLE | WS_DISABLED | WS_MINIMIZE));
+    ::SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(style));
+    const auto oldEx = static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE));
+    const DWORD exStyle = (oldEx & ~WS_EX_DLGMODALFRAME) | (WindowExStyle() & WS_EX_DLGMODALFRAME);
+    ::SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(exStyle));
     ::SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     UpdateWindowSize();

@@ -97,7 +97,6 @@ protected:
 
 private:
     void ApplyDesignToWindow();
-    void WriteStyleWords(DWORD& style, DWORD& exStyle) const;
     LRESULT OnMenuMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnCloseMessage();
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);

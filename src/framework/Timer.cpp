@@ -40,10 +40,9 @@ void Timer::SetOnTimer(NotifyEvent onTimer) {
 }
 
 void Timer::Stop() noexcept {
-    if (!m_running) return;
+    if (!m_id) return;
     ::KillTimer(nullptr, m_id);
     RunningTimers().erase(m_id);
-    m_running = false;
     m_id = 0;
 }
 
@@ -54,7 +53,6 @@ void Timer::UpdateTimer() {
     if (!id) throw Exception("Not enough timers available");
     RunningTimers()[id] = this;
     m_id = id;
-    m_running = true;
 }
 
 void CALLBACK Timer::Tick(HWND, UINT, UINT_PTR id, DWORD) noexcept {

@@ -22,7 +22,7 @@ public:
     void SetInterval(UINT interval);
     void SetOnTimer(NotifyEvent onTimer);
     // True while the system timer is set.
-    bool Running() const noexcept { return m_running; }
+    bool Running() const noexcept { return m_id != 0; }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) noexcept;
@@ -32,7 +32,6 @@ private:
     bool m_enabled = true;
     UINT m_interval = 1000;
     NotifyEvent m_onTimer;
-    bool m_running = false;
     UINT_PTR m_id = 0;  // the system's id while running
 };
 
