@@ -1,6 +1,7 @@
 #include "components/TrayIcon.h"
 
 #include <cstring>
+#include <utility>
 
 #include "framework/Application.h"
 #include "framework/Control.h"
@@ -160,6 +161,11 @@ void TabfTrayIcon::SetHint(std::string hint) {
 
 void TabfTrayIcon::SetIcon(const Icon& icon) {
     m_icon.Assign(icon);
+    UpdateTrayIcon();
+}
+
+void TabfTrayIcon::SetIcon(Icon&& icon) {
+    m_icon = std::move(icon);
     UpdateTrayIcon();
 }
 

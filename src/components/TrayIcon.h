@@ -117,6 +117,8 @@ public:
     void SetHint(std::string hint);
     const Icon& GetIcon() const noexcept { return m_icon; }
     void SetIcon(const Icon& icon);
+    // Takes the images over instead of copying them.
+    void SetIcon(Icon&& icon);
     ImageList* GetImageList() const noexcept { return m_imageList; }
     void SetImageList(ImageList* imageList);
     int ImageIndex() const noexcept { return m_imageIndex; }

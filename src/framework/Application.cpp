@@ -21,9 +21,10 @@ Application* Application::s_current = nullptr;
 Application::Application() : Component(nullptr) {
     if (s_current) throw Exception("An application object exists already");
     if (::FindResourceA(ModuleInstance(), kMainIconName, MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */))
-        m_icon.LoadFromResource(ModuleInstance(), kMainIconName);
+        m_icon.LoadShared(ModuleInstance(), kMainIconName);
 
-    // The class carries the program's icon, for the task bar and the task switcher.
+    // The class carries the program's icon, for the task bar and the task switcher: the same
+    // shared images.
     RegisterWindowClass(kApplicationWindowClass, &WindowThunk<Application>, 0, true);
     // Never shown by the framework, and of no size: it is there to own the forms. Its place is
     // the middle of the screen, where a minimize animation would start.

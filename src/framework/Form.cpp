@@ -301,6 +301,8 @@ void Form::PlaceForPosition() {
             break;
         }
     }
+    // A window already in place is not moved: under Wine each move tells the X server too.
+    if (left == window.left && top == window.top) return;
     ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

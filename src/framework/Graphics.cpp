@@ -264,14 +264,15 @@ void Bitmap::AssignTrueColor(const Bitmap& other) {
 // ---- Icon -----------------------------------------------------------------------------------
 
 namespace {
-HICON LoadIconImage(HINSTANCE instance, const char* name, int size) {
-    auto* handle = static_cast<HICON>(::LoadImageA(instance, name, IMAGE_ICON, size, size, 0));
+HICON LoadIconImage(HINSTANCE instance, const char* name, int size, UINT flags = 0) {
+    auto* handle = static_cast<HICON>(::LoadImageA(instance, name, IMAGE_ICON, size, size, flags));
     if (!handle) throw Exception("Icon resource not found");
     return handle;
 }
 }  // namespace
 
 void Icon::LoadFromResource(HINSTANCE instance, const char* name, int size) {
+    Drop();
     m_resourceModule = nullptr;
     m_resourceName.clear();
     if (size > 0) {
@@ -288,6 +289,31 @@ void Icon::LoadFromResource(HINSTANCE instance, const char* name, int size) {
     }
 }
 
+void Icon::LoadShared(HINSTANCE instance, const char* name) {
+    HICON big = LoadIconImage(instance, name, ::GetSystemMetrics(SM_CXICON), LR_SHARED);
+    HICON small = LoadIconImage(instance, name, ::GetSystemMetrics(SM_CXSMICON), LR_SHARED);
+    Clear();
+    m_handle.reset(big);
+    m_small.reset(small);
+    m_shared = true;
+    if (!IS_INTRESOURCE(name)) {
+        m_resourceModule = instance;
+        m_resourceName = name;
+    }
+}
+
+Icon& Icon::operator=(Icon&& other) noexcept {
+    if (&other == this) return *this;
+    Clear();
+    m_handle = std::move(other.m_handle);
+    m_small = std::move(other.m_small);
+    m_shared = std::exchange(other.m_shared, false);
+    m_resourceModule = std::exchange(other.m_resourceModule, nullptr);
+    m_resourceName = std::move(other.m_resourceName);
+    other.m_resourceName.clear();
+    return *this;
+}
+
 bool Icon::IsResource(HINSTANCE instance, const char* name) const noexcept {
     return m_handle && m_resourceModule && m_resourceModule == instance && !IS_INTRESOURCE(name) &&
            m_resourceName == name;
@@ -295,6 +321,7 @@ bool Icon::IsResource(HINSTANCE instance, const char* name) const noexcept {
 
 void Icon::Assign(const Icon& other) {
     if (&other == this) return;
+    Drop();
     m_handle.reset(other.m_handle ? ::CopyIcon(other.m_handle.get()) : nullptr);
     m_small.reset(other.m_small ? ::CopyIcon(other.m_small.get()) : nullptr);
     m_resourceModule = other.m_resourceModule;

@@ -158,18 +158,26 @@ private:
 class Icon {
 public:
     Icon() = default;
+    ~Icon() { Drop(); }
     Icon(const Icon&) = delete;
     Icon& operator=(const Icon&) = delete;
+    Icon(Icon&& other) noexcept { *this = std::move(other); }
+    Icon& operator=(Icon&& other) noexcept;
 
     // An ICON group resource of the module: with size 0 in the system's big and small sizes,
     // otherwise only in the image closest to size x size pixels.
     void LoadFromResource(HINSTANCE instance, const char* name, int size = 0);
+    // The same in the system's big and small sizes, as the module's shared images: every shared
+    // load of them, a window class's say, gets the same two without loading them again. They
+    // last as long as the module and are never destroyed here.
+    void LoadShared(HINSTANCE instance, const char* name);
     // Whether the images are the system-size ones of that resource, loaded here or copied from
     // an icon that loaded them.
     bool IsResource(HINSTANCE instance, const char* name) const noexcept;
     // Copies other's images; copying an empty icon empties this one.
     void Assign(const Icon& other);
     void Clear() noexcept {
+        Drop();
         m_handle.reset();
         m_small.reset();
         m_resourceModule = nullptr;
@@ -177,6 +185,7 @@ public:
     }
     // Takes over an icon handle (nullptr empties the icon).
     void Adopt(HICON handle) noexcept {
+        Drop();
         m_handle.reset(handle);
         m_small.reset();
         m_resourceModule = nullptr;
@@ -188,8 +197,17 @@ public:
     HICON SmallHandle() const noexcept { return m_small ? m_small.get() : m_handle.get(); }
 
 private:
+    // Lets go of shared images without destroying them.
+    void Drop() noexcept {
+        if (!m_shared) return;
+        m_handle.release();
+        m_small.release();
+        m_shared = false;
+    }
+
     unique_hicon m_handle;
     unique_hicon m_small;
+    bool m_shared = false;
     HINSTANCE m_resourceModule = nullptr;  // where the images came from, if from a resource
     std::string m_resourceName;
 };

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 #include "core/TimeZoneRules.h"
 #include "framework/Application.h"
@@ -243,7 +244,7 @@ void TfrmTzMain::CreateDesign() {
     TrayIcon1->SetHint("Veritan Clock Sync");
     Icon trayIcon;
     trayIcon.LoadFromResource(ModuleInstance(), "TRAYICON", 16);
-    TrayIcon1->SetIcon(trayIcon);
+    TrayIcon1->SetIcon(std::move(trayIcon));
     TrayIcon1->SetMinimizeToTray(true);
     TrayIcon1->SetPopupMenu(PopupMenu1);
     TrayIcon1->SetVisible(true);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 
 #include <optional>
+#include <utility>
 
 #include "core/DateTime.h"
 #include "framework/Application.h"
@@ -112,6 +113,50 @@ TEST_F(TzMainTest, TheWindowsShowTheProgramsIcon) {
     EXPECT_TRUE(copy.IsResource(ModuleInstance(), kMainIconName));
     copy.Adopt(::CopyIcon(app->GetIcon().Handle()));
     EXPECT_FALSE(copy.IsResource(ModuleInstance(), kMainIconName));
+}
+
+// The application's icon and the window classes hold the same shared images, loaded once; an
+// icon that lets go of shared images leaves them to everyone else, and a move hands images over
+// without copying them.
+TEST_F(TzMainTest, SharedIconImagesOutliveTheirIconAndMovesHandImagesOver) {
+    TfrmTzMain& main = Start();
+    const auto big = reinterpret_cast<HICON>(::GetClassLongPtrA(main.Handle(), GCLP_HICON));
+    const auto small = reinterpret_cast<HICON>(::GetClassLongPtrA(main.Handle(), GCLP_HICONSM));
+    EXPECT_EQ(app->GetIcon().Handle(), big);
+    EXPECT_EQ(app->GetIcon().SmallHandle(), small);
+    EXPECT_NE(big, small);
+    const auto isIcon = [](HICON icon) {
+        ICONINFO info{};
+        if (!::GetIconInfo(icon, &info)) return false;
+        if (info.hbmMask) ::DeleteObject(info.hbmMask);
+        if (info.hbmColor) ::DeleteObject(info.hbmColor);
+        return true;
+    };
+    {
+        Icon shared;
+        shared.LoadShared(ModuleInstance(), kMainIconName);
+        EXPECT_EQ(shared.Handle(), big);
+        EXPECT_TRUE(shared.IsResource(ModuleInstance(), kMainIconName));
+        Icon copy;
+        copy.Assign(shared);
+        EXPECT_NE(copy.Handle(), big);  // a copy of its own, destroyed with it
+        Icon moved(std::move(shared));
+        EXPECT_EQ(moved.Handle(), big);
+        EXPECT_TRUE(shared.Empty());
+        EXPECT_TRUE(moved.IsResource(ModuleInstance(), kMainIconName));
+        moved.Clear();
+        shared.LoadShared(ModuleInstance(), kMainIconName);
+        shared.Adopt(nullptr);
+    }
+    EXPECT_TRUE(isIcon(big));
+    EXPECT_TRUE(isIcon(small));
+
+    Icon tray;
+    tray.LoadFromResource(ModuleInstance(), "TRAYICON", 16);
+    const HICON image = tray.Handle();
+    main.TrayIcon1->SetIcon(std::move(tray));
+    EXPECT_EQ(main.TrayIcon1->GetIcon().Handle(), image);
+    EXPECT_TRUE(tray.Empty());
 }
 
 TEST_F(TzMainTest, StartMinimizedShowsNothingAndFirstOpensAtTheDesignedPlace) {
