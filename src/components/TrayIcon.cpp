@@ -31,6 +31,19 @@ ShiftState KeyboardShift() noexcept {
     return shift;
 }
 
+// The window that takes the program's input in place of this one: while a modal window keeps
+// it disabled, that window, so that bringing the program forward does not put the disabled
+// window over it. Both can be topmost.
+HWND WindowTakingInput(HWND window) noexcept {
+    if (::IsWindowEnabled(window)) return window;
+    HWND root = window;
+    while (HWND owner = ::GetWindow(root, GW_OWNER)) root = owner;
+    HWND popup = ::GetLastActivePopup(root);
+    if (popup && popup != window && ::IsWindowVisible(popup) && ::IsWindowEnabled(popup))
+        return popup;
+    return window;
+}
+
 POINT CursorPos() noexcept {
     POINT point{};
     ::GetCursorPos(&point);
@@ -373,7 +386,7 @@ void TabfTrayIcon::MouseDown(MouseButton button, ShiftState shift, int x, int y)
 }
 
 void TabfTrayIcon::MouseUp(MouseButton button, ShiftState shift, int x, int y) {
-    if (HWND owner = OwnerWindow()) ::SetForegroundWindow(owner);
+    if (HWND owner = OwnerWindow()) ::SetForegroundWindow(WindowTakingInput(owner));
     OnMouseUp(*this, button, shift, x, y);
 }
 
@@ -414,7 +427,7 @@ void TabfTrayIcon::PopupAtCursor() {
     if (Application* application = Application::Current()) application->ProcessMessages();
     // The menu closes on a click elsewhere only when the program is in the foreground.
     HWND owner = OwnerWindow();
-    if (owner) ::SetForegroundWindow(owner);
+    if (owner) ::SetForegroundWindow(WindowTakingInput(owner));
     m_popupMenu->SetPopupComponent(this);
     m_popupMenu->Popup(p.x, p.y);
     // Lets the shell see the menu close before the next click on the icon.

@@ -522,6 +522,7 @@ TEST_F(TrayIconTest, DoubleClickRunsTheDefaultItemInstead) {
 struct OpenMenu {
     bool Seen = false;
     POINT TopLeft{};
+    HWND Foreground = nullptr;
 };
 OpenMenu g_openMenu;
 
@@ -530,7 +531,7 @@ void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
     if (menu && ::IsWindowVisible(menu)) {
         RECT rect{};
         ::GetWindowRect(menu, &rect);
-        g_openMenu = {true, {rect.left, rect.top}};
+        g_openMenu = {true, {rect.left, rect.top}, ::GetForegroundWindow()};
     }
     ::KillTimer(nullptr, id);
     ::EndMenu();
@@ -581,6 +582,56 @@ TEST_F(TrayIconTest, RightClickOpensTheOwnerDrawnMenuAtTheCursor) {
     SendTray(WM_RBUTTONDOWN);
     SendTray(WM_RBUTTONUP);
     EXPECT_THAT(log, ElementsAre("up right here", "down right here", "up right here"));
+}
+
+// While a modal window keeps the main window disabled, a click brings that window forward, not
+// the disabled one over it: both may be topmost.
+TEST_F(TrayIconTest, RightClickWhileAModalWindowIsUpBringsThatWindowForward) {
+    CreateMain([&](TestForm& f, TabfTrayIcon& t) {
+        auto* menu = new PopupMenu(&f);
+        auto* item = new MenuItem(&f);
+        item->SetCaption("E&xit");
+        menu->Items().Add(item);
+        t.SetPopupMenu(menu);
+    });
+    form->SetVisible(true);
+    const auto topmost = [](HWND window) {
+        ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    };
+    topmost(form->Handle());
+    HWND dialog = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "modal", WS_POPUP | WS_VISIBLE, 10,
+                                    10, 120, 80, app.Handle(), nullptr, nullptr, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    ::EnableWindow(form->Handle(), FALSE);
+    // The activation settles first: under Wine the X server's focus news can still come in.
+    app.ProcessMessages();
+    ::SetForegroundWindow(dialog);
+    topmost(dialog);
+    app.ProcessMessages();
+    ASSERT_EQ(::GetLastActivePopup(app.Handle()), dialog);
+    const auto rightClick = [this] {
+        g_openMenu = {};
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, &CloseOpenMenu);
+        ASSERT_NE(timer, 0u);
+        SendTray(WM_RBUTTONDOWN);
+        SendTray(WM_RBUTTONUP);
+        EXPECT_TRUE(g_openMenu.Seen);
+    };
+    const auto above = [](HWND upper, HWND lower) {
+        for (HWND w = ::GetWindow(upper, GW_HWNDNEXT); w; w = ::GetWindow(w, GW_HWNDNEXT))
+            if (w == lower) return true;
+        return false;
+    };
+
+    rightClick();
+    EXPECT_EQ(g_openMenu.Foreground, dialog);
+    EXPECT_TRUE(above(dialog, form->Handle()));
+
+    // Once the modal window is gone, the main window comes forward as before.
+    ::EnableWindow(form->Handle(), TRUE);
+    ::DestroyWindow(dialog);
+    rightClick();
+    EXPECT_EQ(g_openMenu.Foreground, form->Handle());
 }
 
 // Presses the access key "x" in the open menu, as a user would.
