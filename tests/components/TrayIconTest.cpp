@@ -103,6 +103,25 @@ public:
     bool Fail = false;
 };
 
+// Records the open menu window and closes it, from a timer that the menu's own loop dispatches.
+struct OpenMenu {
+    bool Seen = false;
+    POINT TopLeft{};
+    HWND Foreground = nullptr;
+};
+OpenMenu g_openMenu;
+
+void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND menu = ::FindWindowA("#32768", nullptr);
+    if (menu && ::IsWindowVisible(menu)) {
+        RECT rect{};
+        ::GetWindowRect(menu, &rect);
+        g_openMenu = {true, {rect.left, rect.top}, ::GetForegroundWindow()};
+    }
+    ::KillTimer(nullptr, id);
+    ::EndMenu();
+}
+
 // The main form of a test with a tray icon in its design. The shell fake is installed before
 // the application exists, so that it also sees the requests made as everything goes.
 class TrayIconTest : public ::testing::Test {
@@ -125,6 +144,29 @@ protected:
             if (design) design(f, *tray);
         };
         form = app.CreateForm<TestForm>();
+    }
+
+    // The main form with a pop-up menu of one item on its icon; more sets the icon's other
+    // stored properties.
+    void CreateMainWithMenuItem(const char* caption,
+                                const std::function<void(TabfTrayIcon&)>& more = {}) {
+        CreateMain([&](TestForm& f, TabfTrayIcon& t) {
+            auto* menu = new PopupMenu(&f);
+            auto* item = new MenuItem(&f);
+            item->SetCaption(caption);
+            menu->Items().Add(item);
+            t.SetPopupMenu(menu);
+            if (more) more(t);
+        });
+    }
+
+    // A click on the icon, as the shell reports it; a menu that the click opens is recorded
+    // and closed.
+    void ClickClosingTheMenu(UINT down, UINT up) {
+        g_openMenu = {};
+        ASSERT_NE(::SetTimer(nullptr, 0, 200, &CloseOpenMenu), 0u);
+        SendTray(down);
+        SendTray(up);
     }
 
     // Writes every event of the icon into the log.
@@ -518,25 +560,6 @@ TEST_F(TrayIconTest, DoubleClickRunsTheDefaultItemInstead) {
 
 // ---- The pop-up menu ---------------------------------------------------------------------
 
-// Records the open menu window and closes it, from a timer that the menu's own loop dispatches.
-struct OpenMenu {
-    bool Seen = false;
-    POINT TopLeft{};
-    HWND Foreground = nullptr;
-};
-OpenMenu g_openMenu;
-
-void CALLBACK CloseOpenMenu(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND menu = ::FindWindowA("#32768", nullptr);
-    if (menu && ::IsWindowVisible(menu)) {
-        RECT rect{};
-        ::GetWindowRect(menu, &rect);
-        g_openMenu = {true, {rect.left, rect.top}, ::GetForegroundWindow()};
-    }
-    ::KillTimer(nullptr, id);
-    ::EndMenu();
-}
-
 TEST_F(TrayIconTest, RightClickOpensTheOwnerDrawnMenuAtTheCursor) {
     PopupMenu* menu = nullptr;
     std::vector<std::string> painted;
@@ -557,12 +580,8 @@ TEST_F(TrayIconTest, RightClickOpensTheOwnerDrawnMenuAtTheCursor) {
         t.SetPopupMenu(menu);
     });
     LogEvents();
-    g_openMenu = {};
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, &CloseOpenMenu);
-    ASSERT_NE(timer, 0u);
 
-    SendTray(WM_RBUTTONDOWN);
-    SendTray(WM_RBUTTONUP);
+    ClickClosingTheMenu(WM_RBUTTONDOWN, WM_RBUTTONUP);
     EXPECT_TRUE(g_openMenu.Seen);
     EXPECT_EQ(g_openMenu.TopLeft.x, cursor.x);
     EXPECT_EQ(g_openMenu.TopLeft.y, cursor.y);
@@ -587,13 +606,7 @@ TEST_F(TrayIconTest, RightClickOpensTheOwnerDrawnMenuAtTheCursor) {
 // While a modal window keeps the main window disabled, a click brings that window forward, not
 // the disabled one over it: both may be topmost.
 TEST_F(TrayIconTest, RightClickWhileAModalWindowIsUpBringsThatWindowForward) {
-    CreateMain([&](TestForm& f, TabfTrayIcon& t) {
-        auto* menu = new PopupMenu(&f);
-        auto* item = new MenuItem(&f);
-        item->SetCaption("E&xit");
-        menu->Items().Add(item);
-        t.SetPopupMenu(menu);
-    });
+    CreateMainWithMenuItem("E&xit");
     form->SetVisible(true);
     const auto topmost = [](HWND window) {
         ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -610,11 +623,7 @@ TEST_F(TrayIconTest, RightClickWhileAModalWindowIsUpBringsThatWindowForward) {
     app.ProcessMessages();
     ASSERT_EQ(::GetLastActivePopup(app.Handle()), dialog);
     const auto rightClick = [this] {
-        g_openMenu = {};
-        const UINT_PTR timer = ::SetTimer(nullptr, 0, 200, &CloseOpenMenu);
-        ASSERT_NE(timer, 0u);
-        SendTray(WM_RBUTTONDOWN);
-        SendTray(WM_RBUTTONUP);
+        ClickClosingTheMenu(WM_RBUTTONDOWN, WM_RBUTTONUP);
         EXPECT_TRUE(g_openMenu.Seen);
     };
     const auto above = [](HWND upper, HWND lower) {
@@ -670,19 +679,9 @@ TEST_F(TrayIconTest, AnOwnerDrawnTrayMenuItemIsChosenByItsAccessKey) {
 }
 
 TEST_F(TrayIconTest, PopupByLeftOpensTheMenuOnTheLeftRelease) {
-    CreateMain([&](TestForm& f, TabfTrayIcon& t) {
-        auto* menu = new PopupMenu(&f);
-        auto* item = new MenuItem(&f);
-        item->SetCaption("&Open");
-        menu->Items().Add(item);
-        t.SetPopupMenu(menu);
-        t.SetPopupByLeft(true);
-    });
+    CreateMainWithMenuItem("&Open", [](TabfTrayIcon& t) { t.SetPopupByLeft(true); });
     LogEvents();
-    g_openMenu = {};
-    ::SetTimer(nullptr, 0, 200, &CloseOpenMenu);
-    SendTray(WM_LBUTTONDOWN);
-    SendTray(WM_LBUTTONUP);
+    ClickClosingTheMenu(WM_LBUTTONDOWN, WM_LBUTTONUP);
     EXPECT_TRUE(g_openMenu.Seen);
     EXPECT_THAT(log, ElementsAre("down left here", "up left here", "click", "popup"));
 }
