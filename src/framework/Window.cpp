@@ -3,6 +3,7 @@
 #include <unordered_map>
 
 #include "core/Exception.h"
+#include "framework/Graphics.h"
 
 namespace cs {
 
@@ -70,12 +71,10 @@ void RegisterWindowClass(const char* className, WNDPROC procedure, UINT style, b
     windowClass.lpszClassName = className;
     // Shared images live as long as the module, and so as long as the class.
     if (mainIcon && ::FindResourceA(ModuleInstance(), kMainIconName, RT_GROUP_ICON)) {
-        const auto load = [](int size) {
-            return static_cast<HICON>(::LoadImageA(ModuleInstance(), kMainIconName, IMAGE_ICON,
-                                                   size, size, LR_SHARED));
-        };
-        windowClass.hIcon = load(::GetSystemMetrics(SM_CXICON));
-        windowClass.hIconSm = load(::GetSystemMetrics(SM_CXSMICON));
+        Icon icon;
+        icon.LoadShared(ModuleInstance(), kMainIconName);
+        windowClass.hIcon = icon.Handle();
+        windowClass.hIconSm = icon.SmallHandle();
     }
     if (!::RegisterClassExA(&windowClass)) throw Exception("Cannot register window class");
 }
