@@ -461,23 +461,27 @@ int Run(int argc, char** argv) {
 
     BringToFront(programRun.Window());
     // Counted after the first tenth of each as well: the first uses create what later ones share
-    // (a window's drawing surface, the system's cache of display contexts).
+    // (a window's drawing surface, the system's cache of display contexts). Each count waits a
+    // moment, so that the last report box, hidden already, is also destroyed: counted while it
+    // goes, its window and drawing surface would look like a difference between the counts.
+    const auto settledCount = [&](const char* name) {
+        ::Sleep(500);
+        PrintObjects(name, programRun);
+    };
     for (int i = 0; i < menuPaints; ++i) {
         PaintFileMenu(programRun);
-        if (i == std::max(menuPaints / 10, 1) - 1) PrintObjects("after_first_menus", programRun);
+        if (i == std::max(menuPaints / 10, 1) - 1) settledCount("after_first_menus");
     }
-    ::Sleep(500);
-    PrintObjects("after_menus", programRun);
+    settledCount("after_menus");
 
     HWND pingButton = ChildWithText(programRun.Window(), "Ping Now");
     if (!pingButton) throw Failure("no \"Ping Now\" button");
     std::string report;
     for (int i = 0; i < pings; ++i) {
         report = Synchronize(programRun, pingButton);
-        if (i == std::max(pings / 10, 1) - 1) PrintObjects("after_first_pings", programRun);
+        if (i == std::max(pings / 10, 1) - 1) settledCount("after_first_pings");
     }
-    ::Sleep(500);
-    PrintObjects("after_pings", programRun);
+    settledCount("after_pings");
     Note("last report: " + report.substr(0, report.find('\n')));
     Print("peak_kib_clocksync_end", PeakMemoryKiB(programRun.Handle()));
     programRun.End();
