@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "support/RunLists.h"
 #include "ui/UiTestSupport.h"
 
 namespace cs::test {
@@ -100,6 +101,29 @@ TEST_F(SingleInstanceTest, SecondStartShowsTheHiddenFirstAndEndsByItself) {
     EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
     EXPECT_TRUE(::IsWindowVisible(window));
     EXPECT_FALSE(first.WaitForExit(0).has_value());
+}
+
+TEST_F(SingleInstanceTest, SecondStartLeavesBothRunListsAsTheyWere) {
+    // The first copy has its entry, switched off in Task Manager; the second must change none of
+    // it, nor another program's entry, before it ends.
+    StoreSetting("AutoStart", "1");
+    StoreSetting("StartMinimized", "1");
+    PutRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe", ProgramPath());
+    PutRunEntry(HKEY_CURRENT_USER, "other.exe", "C:\\Other\\other.exe");
+    PutApprovedMark(HKEY_LOCAL_MACHINE, "ClockSync.exe", kSwitchedOffMark);
+    Program first;
+    ASSERT_TRUE(first.Started());
+    ASSERT_TRUE(WaitUntil([&] { return ::FindWindowA(kClass, kTitle) != nullptr; }));
+    const RunListsSnapshot before = SnapshotRunLists();
+    ASSERT_EQ(RunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe"), ProgramPath());
+
+    Program second;
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_TRUE(SnapshotRunLists() == before);
+
+    DeleteRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe");
+    DeleteRunEntry(HKEY_CURRENT_USER, "other.exe");
 }
 
 // The text of a message box's STATIC child, into the string behind found.
