@@ -5,12 +5,16 @@
 #include "framework/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Seams.h"
+#include "ui/SetupCommands.h"
 #include "ui/Unit1.h"
 #include "ui/about.h"
 #include "ui/tzmain.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     try {
+        // The installer's commands, before any window or setting is touched.
+        if (const auto exitCode = cs::RunSetupCommand(commandLine ? commandLine : ""))
+            return *exitCode;
         cs::Application application;
         // The main window shows itself, or stays in the tray, as its creation decides.
         application.SetShowMainForm(false);
