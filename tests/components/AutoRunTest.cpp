@@ -159,21 +159,6 @@ TEST_F(AutoRunTest, OnWritesTheFullPathIntoTheMachineListAndOffDeletesItAgain) {
     EXPECT_FALSE(autoRun->AutoRun());
 }
 
-TEST_F(AutoRunTest, ForAUserWhoMayNotWriteTheMachineListTheUsersOwnListTakesIt) {
-    ScopedReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kMachineRun);
-    ASSERT_TRUE(readOnly.Applied());
-    auto* autoRun = new TabfAutoRun(&m_form);
-
-    EXPECT_NO_THROW(autoRun->SetAutoRun(true));
-    EXPECT_EQ(MachineRun(), std::nullopt);
-    EXPECT_EQ(UserRun(), ExecutablePath());
-    EXPECT_TRUE(autoRun->AutoRun());
-
-    EXPECT_NO_THROW(autoRun->SetAutoRun(false));
-    EXPECT_EQ(UserRun(), std::nullopt);
-    EXPECT_FALSE(autoRun->AutoRun());
-}
-
 TEST_F(AutoRunTest, AMachineEntryThisUserMayNotRemoveStillCounts) {
     PutText(HKEY_LOCAL_MACHINE, kMachineRun, kExeName, ExecutablePath());
     ScopedReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kMachineRun);
@@ -313,16 +298,13 @@ TEST_P(AutoRunSameValueTest, TouchesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Setters, AutoRunSameValueTest,
-    testing::Values(
-        SameValueCase{"AutoRunOn", true, [](TabfAutoRun& a) { a.SetAutoRun(true); }},
-        SameValueCase{"KindOn", true, [](TabfAutoRun& a) { a.SetKind(Kind::aekMachineRun); }},
-        SameValueCase{"FileNameOn", true,
-                      [](TabfAutoRun& a) { a.SetFileName(std::string(a.FileName())); }},
-        SameValueCase{"RestoreOn", true, [](TabfAutoRun& a) { a.RestoreAutoRun(); }},
-        SameValueCase{"AutoRunOff", false, [](TabfAutoRun& a) { a.SetAutoRun(false); }},
-        SameValueCase{"KindOff", false, [](TabfAutoRun& a) { a.SetKind(Kind::aekUserRun); }},
-        SameValueCase{"FileNameOff", false,
-                      [](TabfAutoRun& a) { a.SetFileName("C:\\Tools\\clock.exe"); }}),
+    testing::Values(SameValueCase{"AutoRunOn", true, [](TabfAutoRun& a) { a.SetAutoRun(true); }},
+                    SameValueCase{"FileNameOn", true,
+                                  [](TabfAutoRun& a) { a.SetFileName(std::string(a.FileName())); }},
+                    SameValueCase{"RestoreOn", true, [](TabfAutoRun& a) { a.RestoreAutoRun(); }},
+                    SameValueCase{"AutoRunOff", false, [](TabfAutoRun& a) { a.SetAutoRun(false); }},
+                    SameValueCase{"FileNameOff", false,
+                                  [](TabfAutoRun& a) { a.SetFileName("C:\\Tools\\clock.exe"); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 struct RestoreCase {

@@ -321,17 +321,6 @@ TEST_F(AutoStartTest, ForAStandardUserOnGoesToTheUsersListAndOffRemovesIt) {
     EXPECT_THAT(boxes.Shown, SizeIs(0));
 }
 
-TEST_F(AutoStartTest, AnEntrySwitchedOffInTaskManagerShowsUncheckedAndOnSwitchesItBackOn) {
-    PutRunEntry(HKEY_CURRENT_USER, name, path);
-    PutApprovedMark(HKEY_CURRENT_USER, name, kSwitchedOffMark);
-    Start();
-    EXPECT_FALSE(MarkShownWhenTheFileMenuOpens());
-
-    Command(main->mnuAutostart);
-    EXPECT_TRUE(MarkShownWhenTheFileMenuOpens());
-    EXPECT_EQ(StoredSetting("AutoStart"), "1");
-}
-
 TEST_F(AutoStartTest, OffThatCannotRemoveTheEntryForAllUsersSaysSoAndStaysChecked) {
     PutRunEntry(HKEY_LOCAL_MACHINE, name, path);
     Start();
