@@ -532,7 +532,7 @@ TEST_F(XPMenuTest, TheFormsMeasureRequestsReachThePainter) {
         MEASUREITEMSTRUCT request{};
         request.CtlType = ODT_MENU;
         request.itemID = item->Command();
-        request.itemData = reinterpret_cast<ULONG_PTR>(item);
+        request.itemData = item->ItemData();
         ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&request));
         return request;
     };

@@ -90,6 +90,85 @@ INSTANTIATE_TEST_SUITE_P(
                    MFT_OWNERDRAW, MFS_CHECKED, "&Item"}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// What a screen reader finds at the start of an item's data.
+struct AccessibleName {
+    DWORD Signature = 0;
+    std::wstring Text;
+    bool Terminated = false;
+};
+
+AccessibleName ReadAccessibleName(HMENU menu, int index) {
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    EXPECT_TRUE(::GetMenuItemInfoA(menu, static_cast<UINT>(index), TRUE, &info));
+    const auto* data = reinterpret_cast<const MSAAMENUINFO*>(info.dwItemData);
+    if (!data || !data->pszWText) return {};
+    return {data->dwMSAASignature, std::wstring(data->pszWText, data->cchWText),
+            data->pszWText[data->cchWText] == L'\0'};
+}
+
+struct NameCase {
+    const char* Name;
+    const char* Caption;
+    const wchar_t* Read;
+};
+
+class MenuAccessibleNameTest : public MenusTest, public ::testing::WithParamInterface<NameCase> {};
+
+TEST_P(MenuAccessibleNameTest, OwnerDrawnItemsCarryTheirCaptionAsItReads) {
+    const NameCase& c = GetParam();
+    AddItem(*file, "Before");
+    MenuItem* item = AddItem(*file, "&Old caption");
+    menu->SetOwnerDraw(true);
+    item->SetCaption(c.Caption);
+    const AccessibleName name = ReadAccessibleName(file->Handle(), 1);
+    EXPECT_EQ(name.Signature, static_cast<DWORD>(MSAA_MENU_SIG));
+    EXPECT_EQ(name.Text, c.Read);
+    EXPECT_TRUE(name.Terminated);
+    // The menu-bar item above it has its own.
+    EXPECT_EQ(ReadAccessibleName(menu->Handle(), 0).Text, L"File");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuAccessibleNameTest,
+    ::testing::Values(NameCase{"AccessKey", "E&xit", L"Exit"},
+                      NameCase{"DoubledAmpersand", "Date && Time", L"Date & Time"},
+                      NameCase{"DoubledThenKey", "&&&Save", L"&Save"},
+                      NameCase{"TrailingMark", "Ping&", L"Ping"},
+                      NameCase{"NoMarks", "129.6.15.28", L"129.6.15.28"},
+                      NameCase{"Separator", "-", L""}, NameCase{"Empty", "", L""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The platform's item data still brings its requests to the item; anything else is not ours.
+TEST_F(MenusTest, DrawRequestsWithThePlatformsItemDataReachTheItem) {
+    MenuItem* item = AddItem(*file, "&Ping");
+    menu->SetOwnerDraw(true);
+    form->SetMenu(menu);
+    int drawn = 0;
+    item->OnDrawItem = [&](MenuItem& sender, Canvas&, const RECT&, bool) {
+        EXPECT_EQ(&sender, item);
+        ++drawn;
+    };
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA | MIIM_ID;
+    ASSERT_TRUE(::GetMenuItemInfoA(file->Handle(), 0, TRUE, &info));
+    const WindowDc screen(nullptr);
+    const auto draw = [&](ULONG_PTR data) {
+        DRAWITEMSTRUCT request{};
+        request.CtlType = ODT_MENU;
+        request.itemID = info.wID;
+        request.itemData = data;
+        request.hDC = screen.dc();
+        ::SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&request));
+    };
+    draw(info.dwItemData);
+    draw(reinterpret_cast<ULONG_PTR>(item));
+    draw(0);
+    EXPECT_EQ(drawn, 1);
+}
+
 TEST_F(MenusTest, CheckingARadioItemClearsOnlyItsGroup) {
     MenuItem* a = AddItem(*file, "a");
     MenuItem* b = AddItem(*file, "b");
@@ -205,8 +284,8 @@ INSTANTIATE_TEST_SUITE_P(
         BarCase{"SubChecked", true, [](MenuItem&, MenuItem& s) { s.SetChecked(true); }, false},
         BarCase{"SubCaption", true, [](MenuItem&, MenuItem& s) { s.SetCaption("&Pong"); }, false},
         BarCase{"SubDisabled", true, [](MenuItem&, MenuItem& s) { s.SetEnabled(false); }, false},
-        BarCase{"NotOnTheWindowYet", false,
-                [](MenuItem& b, MenuItem&) { b.SetCaption("F&iles"); }, false}),
+        BarCase{"NotOnTheWindowYet", false, [](MenuItem& b, MenuItem&) { b.SetCaption("F&iles"); },
+                false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MenusTest, ADestroyedMenuLeavesTheFormsMenuBar) {
@@ -244,7 +323,7 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
     MEASUREITEMSTRUCT measure{};
     measure.CtlType = ODT_MENU;
     measure.itemID = item->Command();
-    measure.itemData = reinterpret_cast<ULONG_PTR>(item);
+    measure.itemData = item->ItemData();
     ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
     EXPECT_GT(measure.itemWidth, 1000u);
     EXPECT_EQ(measure.itemHeight, 23u);
@@ -253,7 +332,7 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_MENU;
     draw.itemID = item->Command();
-    draw.itemData = reinterpret_cast<ULONG_PTR>(item);
+    draw.itemData = item->ItemData();
     draw.hDC = screen.dc();
     draw.itemState = ODS_SELECTED;
     ::SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
@@ -292,7 +371,7 @@ TEST_F(MenusTest, TheHandlerGetsTheFrameworksMeasureAndHasTheLastWord) {
         MEASUREITEMSTRUCT request{};
         request.CtlType = ODT_MENU;
         request.itemID = measured->Command();
-        request.itemData = reinterpret_cast<ULONG_PTR>(measured);
+        request.itemData = measured->ItemData();
         ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&request));
         return std::pair<UINT, UINT>(request.itemWidth, request.itemHeight);
     };
