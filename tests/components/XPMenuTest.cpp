@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -561,6 +562,81 @@ protected:
     ClassicColors classic;
     TXPMenu painter{form};
 };
+
+// A High Contrast scheme, set for as long as this lives with the mode on; the old colours and
+// the system's mode come back after.
+struct Scheme {
+    const char* Name;
+    COLORREF Face, Menu, MenuText, Highlight, HighlightText, GrayText;
+};
+
+class SchemeInPlace {
+public:
+    explicit SchemeInPlace(const Scheme& scheme)
+        : m_colors{scheme.Face,      scheme.Face,          scheme.Menu,    scheme.MenuText,
+                   scheme.Highlight, scheme.HighlightText, scheme.GrayText} {
+        for (int i = 0; i < kCount; ++i) m_old[i] = ::GetSysColor(kIndexes[i]);
+        ::SetSysColors(kCount, kIndexes, m_colors);
+        OverrideHighContrast(true);
+    }
+    ~SchemeInPlace() {
+        OverrideHighContrast(std::nullopt);
+        ::SetSysColors(kCount, kIndexes, m_old);
+    }
+    SchemeInPlace(const SchemeInPlace&) = delete;
+    SchemeInPlace& operator=(const SchemeInPlace&) = delete;
+
+private:
+    static constexpr int kCount = 7;
+    static constexpr INT kIndexes[kCount] = {COLOR_BTNFACE,  COLOR_BTNSHADOW, COLOR_MENU,
+                                             COLOR_MENUTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
+                                             COLOR_GRAYTEXT};
+    COLORREF m_colors[kCount];
+    COLORREF m_old[kCount] = {};
+};
+
+// The difference in brightness of two colours, 0 to 255; 125 is the least that reads well.
+int BrightnessDifference(COLORREF a, COLORREF b) {
+    const auto brightness = [](COLORREF c) {
+        return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+    };
+    return std::abs(brightness(a) - brightness(b));
+}
+
+class XPMenuContrastTest : public XPMenuTest, public ::testing::WithParamInterface<Scheme> {};
+
+// Every text and mark the painter draws stands out from the ground it is drawn on, whether the
+// scheme is dark or light.
+TEST_P(XPMenuContrastTest, EveryTextReadsOnItsGround) {
+    const SchemeInPlace scheme(GetParam());
+    TXPMenu painter(form);
+    const Surface deep(32);
+    painter.ResolveColors(Canvas(deep.dc()));
+    const TXPMenu::PaintColors& c = painter.Colors();
+    const COLORREF text = painter.GetFont().GetColor().ToColorRef();
+    const struct {
+        const char* What;
+        COLORREF Text, Ground;
+    } pairs[] = {
+        {"caption", text, c.Background.ToColorRef()},
+        {"caption on the bar", text, c.BarFill.ToColorRef()},
+        {"selected caption", c.SelectText.ToColorRef(), c.SelectFill.ToColorRef()},
+        {"disabled caption", c.DisabledText.ToColorRef(), c.Background.ToColorRef()},
+        {"separator", c.SeparatorLine.ToColorRef(), c.Background.ToColorRef()},
+        {"tick", RGB(0, 0, 0), c.CheckFill.ToColorRef()},
+        {"tick when selected", RGB(0, 0, 0), c.CheckFillSelected.ToColorRef()},
+    };
+    for (const auto& pair : pairs)
+        EXPECT_GE(BrightnessDifference(pair.Text, pair.Ground), 125) << pair.What;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, XPMenuContrastTest,
+    ::testing::Values(Scheme{"Dark", RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255),
+                             RGB(26, 235, 255), RGB(0, 0, 0), RGB(63, 242, 0)},
+                      Scheme{"Light", RGB(255, 255, 255), RGB(255, 255, 255), RGB(0, 0, 0),
+                             RGB(55, 0, 110), RGB(255, 255, 255), RGB(96, 0, 0)}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(XPMenuResolveTest, StoredColoursWithoutSystemColours) {
     painter.SetUseSystemColors(false);

@@ -91,5 +91,358 @@ TEST_F(MenuNamesTest, TheTrayMenuNamesItsItemsAndFollowsTheirChecks) {
     EXPECT_TRUE(read[2].Checked);
 }
 
+// ---- High Contrast ---------------------------------------------------------------------------
+
+// A dark scheme whose colours each differ from every colour of the designs, so that a designed
+// colour left standing shows; the old colours come back after.
+class ContrastScheme {
+public:
+    static constexpr COLORREF kWindow = RGB(0, 0, 0);
+    static constexpr COLORREF kWindowText = RGB(230, 230, 230);
+    static constexpr COLORREF kButtonFace = RGB(0, 0, 64);
+    static constexpr COLORREF kButtonText = RGB(128, 255, 255);
+
+    ContrastScheme() {
+        for (int i = 0; i < kCount; ++i) m_old[i] = ::GetSysColor(kIndexes[i]);
+        ::SetSysColors(kCount, kIndexes, kColors);
+    }
+    ~ContrastScheme() {
+        ::SetSysColors(kCount, kIndexes, m_old);
+        OverrideHighContrast(std::nullopt);
+    }
+    ContrastScheme(const ContrastScheme&) = delete;
+    ContrastScheme& operator=(const ContrastScheme&) = delete;
+
+private:
+    static constexpr int kCount = 4;
+    static constexpr INT kIndexes[kCount] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE,
+                                             COLOR_BTNTEXT};
+    static constexpr COLORREF kColors[kCount] = {kWindow, kWindowText, kButtonFace, kButtonText};
+    COLORREF m_old[kCount] = {};
+};
+
+// The text and background colours a window would paint with.
+struct Paint {
+    COLORREF Text;
+    COLORREF Back;
+    friend bool operator==(const Paint&, const Paint&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Paint& paint) {
+    return out << std::hex << "text " << paint.Text << " on " << paint.Back;
+}
+
+// A small picture to paint into and read back.
+class Surface {
+public:
+    Surface(int width, int height)
+        : m_dc(::CreateCompatibleDC(nullptr)),
+          m_bitmap(::CreateBitmap(width, height, 1, 32, nullptr)),
+          m_select(m_dc.get(), m_bitmap.get()) {}
+    HDC dc() const noexcept { return m_dc.get(); }
+
+private:
+    unique_hdc m_dc;
+    unique_hbitmap m_bitmap;
+    SelectGuard m_select;
+};
+
+// What a control's parent gives it for painting, asked the way the system's control asks.
+Paint AskParent(const Control& control, UINT message) {
+    const Surface surface(4, 4);
+    const auto brush = reinterpret_cast<HBRUSH>(::SendMessageA(
+        ::GetParent(control.Handle()), message, reinterpret_cast<WPARAM>(surface.dc()),
+        reinterpret_cast<LPARAM>(control.Handle())));
+    LOGBRUSH fill{};
+    EXPECT_TRUE(brush && ::GetObjectA(brush, sizeof fill, &fill));
+    return {::GetTextColor(surface.dc()), fill.lbColor};
+}
+
+// A window's erased background; no text.
+Paint Erased(const Control& control) {
+    const Surface surface(4, 4);
+    ::SendMessageA(control.Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(surface.dc()), 0);
+    return {CLR_INVALID, ::GetPixel(surface.dc(), 1, 1)};
+}
+
+// A flat button's face at rest, and the colour of its caption: the one colour other than the
+// face's that most of its caption's pixels have (the glyph lies left of the caption).
+Paint Drawn(const FlatButton& button) {
+    const Surface surface(button.Width(), button.Height());
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_BUTTON;
+    draw.hwndItem = button.Handle();
+    draw.hDC = surface.dc();
+    draw.rcItem = RECT{0, 0, button.Width(), button.Height()};
+    ::SendMessageA(::GetParent(button.Handle()), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
+    const COLORREF face = ::GetPixel(surface.dc(), 1, 1);
+    std::map<COLORREF, int> counts;
+    for (int x = button.Width() / 2; x < button.Width(); ++x)
+        for (int y = 0; y < button.Height(); ++y)
+            if (const COLORREF pixel = ::GetPixel(surface.dc(), x, y); pixel != face)
+                ++counts[pixel];
+    COLORREF text = CLR_INVALID;
+    int most = 0;
+    for (const auto& [color, count] : counts)
+        if (count > most) std::tie(text, most) = std::tie(color, count);
+    return {text, face};
+}
+
+enum class Role { Window, Button };
+
+struct ContrastCase {
+    const char* Name;
+    std::function<Paint()> Read;
+    Paint Designed;
+    Role InContrast;
+};
+
+class HighContrastTest : public DialogTest {
+protected:
+    void Check(const std::vector<ContrastCase>& cases) {
+        for (const bool on : {false, true, false}) {
+            OverrideHighContrast(on);
+            for (const ContrastCase& c : cases) {
+                SCOPED_TRACE(std::string(c.Name) + (on ? " in High Contrast" : " as designed"));
+                Paint expected = c.Designed;
+                if (on && c.InContrast == Role::Window)
+                    expected = {ContrastScheme::kWindowText, ContrastScheme::kWindow};
+                if (on && c.InContrast == Role::Button)
+                    expected = {ContrastScheme::kButtonText, ContrastScheme::kButtonFace};
+                if (c.Designed.Text == CLR_INVALID) expected.Text = CLR_INVALID;
+                EXPECT_EQ(c.Read(), expected);
+            }
+        }
+    }
+    ContrastScheme scheme;
+};
+
+constexpr COLORREF kMainGrey = RGB(0x40, 0x40, 0x40);
+constexpr COLORREF kDialogGrey = RGB(0x57, 0x57, 0x57);
+constexpr COLORREF kGreen = RGB(0, 255, 0);
+constexpr COLORREF kYellow = RGB(255, 255, 0);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+TEST_F(HighContrastTest, TheMainWindowTakesTheSystemsColoursWhileItIsOn) {
+    Start();
+    Check({
+        {"window", [this] { return Erased(*main); }, {CLR_INVALID, kMainGrey}, Role::Window},
+        {"tool strip",
+         [this] { return Erased(*main->Panel1); },
+         {CLR_INVALID, kMainGrey},
+         Role::Button},
+        {"heading",
+         [this] { return AskParent(*main->Label12, WM_CTLCOLORSTATIC); },
+         {kWhite, kMainGrey},
+         Role::Window},
+        {"caption",
+         [this] { return AskParent(*main->Label9, WM_CTLCOLORSTATIC); },
+         {kGreen, kMainGrey},
+         Role::Window},
+        {"value",
+         [this] { return AskParent(*main->lblLastPing, WM_CTLCOLORSTATIC); },
+         {kYellow, kMainGrey},
+         Role::Window},
+        {"ping button",
+         [this] { return Drawn(*main->SpeedButton1); },
+         {kWhite, kMainGrey},
+         Role::Button},
+    });
+}
+
+TEST_F(HighContrastTest, TheProxyDialogAndTheAboutWindowTakeThemToo) {
+    StartDialogsOnly();
+    const COLORREF editBack = ::GetSysColor(COLOR_WINDOW);
+    Check({
+        {"proxy dialog",
+         [this] { return Erased(*proxy); },
+         {CLR_INVALID, kDialogGrey},
+         Role::Window},
+        {"frame",
+         [this] { return AskParent(*proxy->GroupBox3, WM_CTLCOLORSTATIC); },
+         {kWhite, kDialogGrey},
+         Role::Window},
+        {"label in the frame",
+         [this] { return AskParent(*proxy->Label1, WM_CTLCOLORSTATIC); },
+         {kWhite, kDialogGrey},
+         Role::Window},
+        {"edit box",
+         [this] { return AskParent(*proxy->txtAddress, WM_CTLCOLOREDIT); },
+         {kBlack, editBack},
+         Role::Window},
+        {"check box",
+         [this] { return AskParent(*proxy->CheckBox1, WM_CTLCOLORSTATIC); },
+         {kWhite, kDialogGrey},
+         Role::Window},
+        {"OK button",
+         [this] { return Drawn(*proxy->SpeedButton1); },
+         {kWhite, kDialogGrey},
+         Role::Button},
+        {"About window",
+         [this] { return Erased(*about); },
+         {CLR_INVALID, kDialogGrey},
+         Role::Window},
+        {"name",
+         [this] { return AskParent(*about->Label1, WM_CTLCOLORSTATIC); },
+         {kWhite, kDialogGrey},
+         Role::Window},
+        {"About text",
+         [this] { return AskParent(*about->Label2, WM_CTLCOLORSTATIC); },
+         {kYellow, kDialogGrey},
+         Role::Window},
+        {"website",
+         [this] { return AskParent(*about->Label3, WM_CTLCOLORSTATIC); },
+         {kGreen, kDialogGrey},
+         Role::Window},
+    });
+}
+
+// Shown windows are painted afresh when the mode changes, and when the scheme's colours do.
+TEST_F(HighContrastTest, ShownWindowsArePaintedAfreshWhenTheModeOrTheColoursChange) {
+    StartDialogsOnly();
+    OverrideHighContrast(false);
+    proxy->Show();
+    const auto painted = [&] {
+        ::UpdateWindow(proxy->Handle());
+        return !::GetUpdateRect(proxy->Handle(), nullptr, FALSE);
+    };
+    ASSERT_TRUE(painted());
+    OverrideHighContrast(true);
+    EXPECT_TRUE(::GetUpdateRect(proxy->Handle(), nullptr, FALSE));
+    ASSERT_TRUE(painted());
+
+    // A change of another setting leaves the windows as they are; a colour change does not.
+    ::SendMessageA(proxy->Handle(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
+    EXPECT_FALSE(::GetUpdateRect(proxy->Handle(), nullptr, FALSE));
+    ::SendMessageA(proxy->Handle(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_TRUE(::GetUpdateRect(proxy->Handle(), nullptr, FALSE));
+    proxy->Hide();
+}
+
+// A window's client area as it came on the screen, through the window's own painting.
+class ScreenShot {
+public:
+    explicit ScreenShot(HWND window) {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        POINT origin{0, 0};
+        ::ClientToScreen(window, &origin);
+        m_width = client.right;
+        m_height = client.bottom;
+        m_pixels.resize(static_cast<size_t>(m_width) * m_height);
+        const WindowDc screen(nullptr);
+        const unique_hdc dc(::CreateCompatibleDC(screen.dc()));
+        const unique_hbitmap bitmap(::CreateCompatibleBitmap(screen.dc(), m_width, m_height));
+        {
+            const SelectGuard select(dc.get(), bitmap.get());
+            ::BitBlt(dc.get(), 0, 0, m_width, m_height, screen.dc(), origin.x, origin.y, SRCCOPY);
+        }
+        BITMAPINFO info = Info();
+        ::GetDIBits(dc.get(), bitmap.get(), 0, static_cast<UINT>(m_height), m_pixels.data(), &info,
+                    DIB_RGB_COLORS);
+    }
+
+    // How many pixels of the rectangle have the colour.
+    int Count(COLORREF color, const RECT& area) const {
+        const DWORD wanted = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
+        int count = 0;
+        for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, m_height); ++y)
+            for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, m_width); ++x)
+                if ((m_pixels[static_cast<size_t>(y) * m_width + x] & 0xFFFFFF) == wanted) ++count;
+        return count;
+    }
+
+    // As a .bmp file, for a person to look at.
+    void Save(const std::string& path) const {
+        BITMAPINFO info = Info();
+        const DWORD bytes = static_cast<DWORD>(m_pixels.size() * sizeof(DWORD));
+        BITMAPFILEHEADER file{};
+        file.bfType = 0x4D42;  // "BM"
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + bytes;
+        HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(out, INVALID_HANDLE_VALUE) << path;
+        DWORD written = 0;
+        ::WriteFile(out, &file, sizeof file, &written, nullptr);
+        ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
+        ::WriteFile(out, m_pixels.data(), bytes, &written, nullptr);
+        ::CloseHandle(out);
+    }
+
+private:
+    BITMAPINFO Info() const {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = m_width;
+        info.bmiHeader.biHeight = -m_height;  // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        return info;
+    }
+
+    int m_width = 0;
+    int m_height = 0;
+    std::vector<DWORD> m_pixels;
+};
+
+// Shows the form by itself until it has painted, and takes its picture.
+ScreenShot Photograph(Form& form) {
+    form.Show();
+    ::SetWindowPos(form.Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    for (int i = 0; i < 10; ++i) {
+        ::RedrawWindow(form.Handle(), nullptr, nullptr,
+                       RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        PumpMessages(30);
+    }
+    ScreenShot shot(form.Handle());
+    form.Hide();
+    return shot;
+}
+
+// On the screen, no colour of the designs is left where the texts are while the mode is on,
+// and the scheme's own are there instead. With CS_SHOT_DIR set (a Windows path), the pictures
+// are saved there too.
+TEST_F(HighContrastTest, OnTheScreenTheDesignedColoursMakeWayForTheSchemes) {
+    Start();
+    proxy = app->CreateForm<TfrmProxy>();
+    about = app->CreateForm<TfrmAbout>();
+    main->Hide();
+    const char* folder = std::getenv("CS_SHOT_DIR");
+    const struct {
+        const char* Name;
+        Form* Window;
+        RECT Texts;  // where the texts are, the pictures left out
+        std::vector<COLORREF> Designed;
+    } windows[] = {
+        {"main", main, {0, 41, 424, 264}, {kMainGrey, kGreen, kYellow}},
+        {"proxy", proxy, {0, 0, 332, 115}, {kDialogGrey}},
+        {"about", about, {0, 0, 365, 213}, {kDialogGrey, kGreen, kYellow}},
+    };
+    for (const bool on : {false, true}) {
+        OverrideHighContrast(on);
+        for (const auto& window : windows) {
+            SCOPED_TRACE(std::string(window.Name) + (on ? " in High Contrast" : " as designed"));
+            const ScreenShot shot = Photograph(*window.Window);
+            if (folder)
+                shot.Save(std::string(folder) + "\\contrast-" + window.Name +
+                          (on ? "-on.bmp" : "-off.bmp"));
+            for (COLORREF designed : window.Designed) {
+                if (on) {
+                    EXPECT_EQ(shot.Count(designed, window.Texts), 0) << std::hex << designed;
+                } else {
+                    EXPECT_GT(shot.Count(designed, window.Texts), 0) << std::hex << designed;
+                }
+            }
+            if (on) {
+                EXPECT_GT(shot.Count(ContrastScheme::kWindow, window.Texts), 1000);
+                EXPECT_GT(shot.Count(ContrastScheme::kWindowText, window.Texts), 20);
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace cs::test
