@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "framework/FrameworkFixture.h"
 #include "framework/ImageList.h"
 #include "support/ClassicColors.h"
+#include "support/Pictures.h"
 #include "framework/Menus.h"
 #include "framework/Timer.h"
 #include "framework/ToolBar.h"
@@ -570,6 +572,10 @@ struct Scheme {
     COLORREF Face, Menu, MenuText, Highlight, HighlightText, GrayText;
 };
 
+void PrintTo(const Scheme& scheme, std::ostream* out) {
+    *out << scheme.Name;
+}
+
 class SchemeInPlace {
 public:
     explicit SchemeInPlace(const Scheme& scheme)
@@ -595,39 +601,60 @@ private:
     COLORREF m_old[kCount] = {};
 };
 
-// The difference in brightness of two colours, 0 to 255; 125 is the least that reads well.
-int BrightnessDifference(COLORREF a, COLORREF b) {
-    const auto brightness = [](COLORREF c) {
-        return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
-    };
-    return std::abs(brightness(a) - brightness(b));
+int Brightness(COLORREF c) {
+    return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
 }
 
 class XPMenuContrastTest : public XPMenuTest, public ::testing::WithParamInterface<Scheme> {};
 
-// Every text and mark the painter draws stands out from the ground it is drawn on, whether the
-// scheme is dark or light.
-TEST_P(XPMenuContrastTest, EveryTextReadsOnItsGround) {
+// Painted under a High Contrast scheme, dark or light, every caption stands out from the ground
+// it is painted on: plain, selected, checked and disabled.
+TEST_P(XPMenuContrastTest, EveryCaptionReadsOnItsGround) {
     const SchemeInPlace scheme(GetParam());
+    MenuItem* plain = AddItem(*file, "Plain", "E&xit");
+    MenuItem* checked = AddItem(*file, "Checked", "&Auto Synchronized Daily");
+    checked->SetChecked(true);
+    MenuItem* disabled = AddItem(*file, "Disabled", "&Disabled");
+    disabled->SetEnabled(false);
     TXPMenu painter(form);
-    const Surface deep(32);
-    painter.ResolveColors(Canvas(deep.dc()));
-    const TXPMenu::PaintColors& c = painter.Colors();
-    const COLORREF text = painter.GetFont().GetColor().ToColorRef();
+    painter.SetActive(true);
+    constexpr int kWidth = 180, kRow = 23;
     const struct {
-        const char* What;
-        COLORREF Text, Ground;
-    } pairs[] = {
-        {"caption", text, c.Background.ToColorRef()},
-        {"caption on the bar", text, c.BarFill.ToColorRef()},
-        {"selected caption", c.SelectText.ToColorRef(), c.SelectFill.ToColorRef()},
-        {"disabled caption", c.DisabledText.ToColorRef(), c.Background.ToColorRef()},
-        {"separator", c.SeparatorLine.ToColorRef(), c.Background.ToColorRef()},
-        {"tick", RGB(0, 0, 0), c.CheckFill.ToColorRef()},
-        {"tick when selected", RGB(0, 0, 0), c.CheckFillSelected.ToColorRef()},
-    };
-    for (const auto& pair : pairs)
-        EXPECT_GE(BrightnessDifference(pair.Text, pair.Ground), 125) << pair.What;
+        MenuItem* Item;
+        bool Selected;
+    } rows[] = {{file, false},    {file, true},    {plain, false},   {plain, true},
+                {checked, false}, {checked, true}, {disabled, false}};
+    const int height = kRow * static_cast<int>(std::size(rows));
+    const Surface surface(32, kWidth, height);
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        const int top = kRow * static_cast<int>(r);
+        Canvas canvas(surface.dc());
+        painter.PaintItem(*rows[r].Item, canvas, RECT{0, top, kWidth, top + kRow},
+                          rows[r].Selected);
+    }
+    ::GdiFlush();
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        SCOPED_TRACE(rows[r].Item->Caption() + (rows[r].Selected ? ", selected" : ""));
+        const int top = kRow * static_cast<int>(r);
+        // Right of every caption, inside the selection box: the ground.
+        const int ground = Brightness(::GetPixel(surface.dc(), kWidth - 20, top + kRow / 2));
+        // A menu-bar caption starts near the left edge; the others right of the icon column.
+        const int left = rows[r].Item == file ? 4 : 30;
+        int readable = 0;
+        for (int y = top + 2; y < top + kRow - 2; ++y)
+            for (int x = left; x < kWidth - 30; ++x)
+                if (std::abs(Brightness(::GetPixel(surface.dc(), x, y)) - ground) >= 125)
+                    ++readable;
+        EXPECT_GE(readable, 15);
+    }
+    const TXPMenu::PaintColors& c = painter.Colors();
+    // The tick is drawn in black on the box.
+    EXPECT_GE(Brightness(c.CheckFill.ToColorRef()), 125);
+    EXPECT_GE(Brightness(c.CheckFillSelected.ToColorRef()), 125);
+    if (const std::string path = ShotPath(std::string("menu-contrast-") + GetParam().Name + ".bmp");
+        !path.empty()) {
+        EXPECT_TRUE(SaveBmp(surface.dc(), kWidth, height, path));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "support/Pictures.h"
 #include "ui/DialogTestSupport.h"
 #include "ui/Maker.h"
 #include "ui/TimeServers.h"
@@ -330,66 +332,38 @@ public:
         ::ClientToScreen(window, &origin);
         m_width = client.right;
         m_height = client.bottom;
-        m_pixels.resize(static_cast<size_t>(m_width) * m_height);
         const WindowDc screen(nullptr);
-        const unique_hdc dc(::CreateCompatibleDC(screen.dc()));
-        const unique_hbitmap bitmap(::CreateCompatibleBitmap(screen.dc(), m_width, m_height));
-        {
-            const SelectGuard select(dc.get(), bitmap.get());
-            ::BitBlt(dc.get(), 0, 0, m_width, m_height, screen.dc(), origin.x, origin.y, SRCCOPY);
-        }
-        BITMAPINFO info = Info();
-        ::GetDIBits(dc.get(), bitmap.get(), 0, static_cast<UINT>(m_height), m_pixels.data(), &info,
-                    DIB_RGB_COLORS);
+        m_dc.reset(::CreateCompatibleDC(screen.dc()));
+        m_bitmap.reset(::CreateCompatibleBitmap(screen.dc(), m_width, m_height));
+        m_select.emplace(m_dc.get(), m_bitmap.get());
+        ::BitBlt(m_dc.get(), 0, 0, m_width, m_height, screen.dc(), origin.x, origin.y, SRCCOPY);
     }
 
     // How many pixels of the rectangle have the colour.
     int Count(COLORREF color, const RECT& area) const {
-        const DWORD wanted = (GetRValue(color) << 16) | (GetGValue(color) << 8) | GetBValue(color);
         int count = 0;
         for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, m_height); ++y)
             for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, m_width); ++x)
-                if ((m_pixels[static_cast<size_t>(y) * m_width + x] & 0xFFFFFF) == wanted) ++count;
+                if (::GetPixel(m_dc.get(), x, y) == color) ++count;
         return count;
     }
 
-    // As a .bmp file, for a person to look at.
-    void Save(const std::string& path) const {
-        BITMAPINFO info = Info();
-        const DWORD bytes = static_cast<DWORD>(m_pixels.size() * sizeof(DWORD));
-        BITMAPFILEHEADER file{};
-        file.bfType = 0x4D42;  // "BM"
-        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-        file.bfSize = file.bfOffBits + bytes;
-        HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(out, INVALID_HANDLE_VALUE) << path;
-        DWORD written = 0;
-        ::WriteFile(out, &file, sizeof file, &written, nullptr);
-        ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr);
-        ::WriteFile(out, m_pixels.data(), bytes, &written, nullptr);
-        ::CloseHandle(out);
+    void SaveIfAsked(const std::string& name) const {
+        if (const std::string path = ShotPath(name); !path.empty()) {
+            EXPECT_TRUE(SaveBmp(m_dc.get(), m_width, m_height, path)) << path;
+        }
     }
 
 private:
-    BITMAPINFO Info() const {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = m_width;
-        info.bmiHeader.biHeight = -m_height;  // top row first
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        return info;
-    }
-
     int m_width = 0;
     int m_height = 0;
-    std::vector<DWORD> m_pixels;
+    unique_hdc m_dc;
+    unique_hbitmap m_bitmap;
+    std::optional<SelectGuard> m_select;
 };
 
-// Shows the form by itself until it has painted, and takes its picture.
-ScreenShot Photograph(Form& form) {
+// Shows the form in front of everything until it has painted.
+void ShowPainted(Form& form) {
     form.Show();
     ::SetWindowPos(form.Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     for (int i = 0; i < 10; ++i) {
@@ -397,20 +371,15 @@ ScreenShot Photograph(Form& form) {
                        RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
         PumpMessages(30);
     }
-    ScreenShot shot(form.Handle());
-    form.Hide();
-    return shot;
 }
 
 // On the screen, no colour of the designs is left where the texts are while the mode is on,
-// and the scheme's own are there instead. With CS_SHOT_DIR set (a Windows path), the pictures
-// are saved there too.
+// and the scheme's own are there instead. The pictures are kept when CS_SHOT_DIR asks for them.
 TEST_F(HighContrastTest, OnTheScreenTheDesignedColoursMakeWayForTheSchemes) {
     Start();
     proxy = app->CreateForm<TfrmProxy>();
     about = app->CreateForm<TfrmAbout>();
     main->Hide();
-    const char* folder = std::getenv("CS_SHOT_DIR");
     const struct {
         const char* Name;
         Form* Window;
@@ -425,10 +394,11 @@ TEST_F(HighContrastTest, OnTheScreenTheDesignedColoursMakeWayForTheSchemes) {
         OverrideHighContrast(on);
         for (const auto& window : windows) {
             SCOPED_TRACE(std::string(window.Name) + (on ? " in High Contrast" : " as designed"));
-            const ScreenShot shot = Photograph(*window.Window);
-            if (folder)
-                shot.Save(std::string(folder) + "\\contrast-" + window.Name +
-                          (on ? "-on.bmp" : "-off.bmp"));
+            ShowPainted(*window.Window);
+            const ScreenShot shot(window.Window->Handle());
+            window.Window->Hide();
+            shot.SaveIfAsked(std::string("contrast-") + window.Name +
+                             (on ? "-on.bmp" : "-off.bmp"));
             for (COLORREF designed : window.Designed) {
                 if (on) {
                     EXPECT_EQ(shot.Count(designed, window.Texts), 0) << std::hex << designed;
