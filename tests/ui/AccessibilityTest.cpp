@@ -95,18 +95,32 @@ TEST_F(MenuNamesTest, TheTrayMenuNamesItsItemsAndFollowsTheirChecks) {
 
 // ---- High Contrast ---------------------------------------------------------------------------
 
-// A dark scheme whose colours each differ from every colour of the designs, so that a designed
-// colour left standing shows; the old colours come back after.
+// The system colours that the windows take in High Contrast.
+struct SchemeColors {
+    const char* Name;
+    COLORREF Window, WindowText, ButtonFace, ButtonText;
+};
+
+void PrintTo(const SchemeColors& scheme, std::ostream* out) {
+    *out << scheme.Name;
+}
+
+// A dark scheme whose colours each differ from every colour of the designs and from one another,
+// so that a designed colour left standing, or one role's colour in another's place, shows.
+constexpr SchemeColors kDistinct{"Distinct", RGB(0, 0, 0), RGB(230, 230, 230), RGB(0, 0, 64),
+                                 RGB(128, 255, 255)};
+// The look of the system's own black High Contrast scheme.
+constexpr SchemeColors kBlackScheme{"Black", RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0),
+                                    RGB(255, 255, 255)};
+
+// Sets the scheme's colours for as long as it lives; the old colours, and the system's say over
+// the mode, come back after.
 class ContrastScheme {
 public:
-    static constexpr COLORREF kWindow = RGB(0, 0, 0);
-    static constexpr COLORREF kWindowText = RGB(230, 230, 230);
-    static constexpr COLORREF kButtonFace = RGB(0, 0, 64);
-    static constexpr COLORREF kButtonText = RGB(128, 255, 255);
-
-    ContrastScheme() {
+    explicit ContrastScheme(const SchemeColors& scheme)
+        : m_colors{scheme.Window, scheme.WindowText, scheme.ButtonFace, scheme.ButtonText} {
         for (int i = 0; i < kCount; ++i) m_old[i] = ::GetSysColor(kIndexes[i]);
-        ::SetSysColors(kCount, kIndexes, kColors);
+        ::SetSysColors(kCount, kIndexes, m_colors);
     }
     ~ContrastScheme() {
         ::SetSysColors(kCount, kIndexes, m_old);
@@ -119,7 +133,7 @@ private:
     static constexpr int kCount = 4;
     static constexpr INT kIndexes[kCount] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_BTNFACE,
                                              COLOR_BTNTEXT};
-    static constexpr COLORREF kColors[kCount] = {kWindow, kWindowText, kButtonFace, kButtonText};
+    COLORREF m_colors[kCount];
     COLORREF m_old[kCount] = {};
 };
 
@@ -208,15 +222,15 @@ protected:
                 SCOPED_TRACE(std::string(c.Name) + (on ? " in High Contrast" : " as designed"));
                 Paint expected = c.Designed;
                 if (on && c.InContrast == Role::Window)
-                    expected = {ContrastScheme::kWindowText, ContrastScheme::kWindow};
+                    expected = {kDistinct.WindowText, kDistinct.Window};
                 if (on && c.InContrast == Role::Button)
-                    expected = {ContrastScheme::kButtonText, ContrastScheme::kButtonFace};
+                    expected = {kDistinct.ButtonText, kDistinct.ButtonFace};
                 if (c.Designed.Text == CLR_INVALID) expected.Text = CLR_INVALID;
                 EXPECT_EQ(c.Read(), expected);
             }
         }
     }
-    ContrastScheme scheme;
+    ContrastScheme scheme{kDistinct};
 };
 
 constexpr COLORREF kMainGrey = RGB(0x40, 0x40, 0x40);
@@ -375,7 +389,13 @@ void ShowPainted(Form& form) {
 
 // On the screen, no colour of the designs is left where the texts are while the mode is on,
 // and the scheme's own are there instead. The pictures are kept when CS_SHOT_DIR asks for them.
-TEST_F(HighContrastTest, OnTheScreenTheDesignedColoursMakeWayForTheSchemes) {
+class ScreenContrastTest : public DialogTest, public ::testing::WithParamInterface<SchemeColors> {
+protected:
+    ContrastScheme scheme{GetParam()};
+};
+
+TEST_P(ScreenContrastTest, TheDesignedColoursMakeWayForTheSchemes) {
+    const SchemeColors& colors = GetParam();
     Start();
     proxy = app->CreateForm<TfrmProxy>();
     about = app->CreateForm<TfrmAbout>();
@@ -397,7 +417,7 @@ TEST_F(HighContrastTest, OnTheScreenTheDesignedColoursMakeWayForTheSchemes) {
             ShowPainted(*window.Window);
             const ScreenShot shot(window.Window->Handle());
             window.Window->Hide();
-            shot.SaveIfAsked(std::string("contrast-") + window.Name +
+            shot.SaveIfAsked(std::string("contrast-") + colors.Name + "-" + window.Name +
                              (on ? "-on.bmp" : "-off.bmp"));
             for (COLORREF designed : window.Designed) {
                 if (on) {
@@ -407,12 +427,15 @@ TEST_F(HighContrastTest, OnTheScreenTheDesignedColoursMakeWayForTheSchemes) {
                 }
             }
             if (on) {
-                EXPECT_GT(shot.Count(ContrastScheme::kWindow, window.Texts), 1000);
-                EXPECT_GT(shot.Count(ContrastScheme::kWindowText, window.Texts), 20);
+                EXPECT_GT(shot.Count(colors.Window, window.Texts), 1000);
+                EXPECT_GT(shot.Count(colors.WindowText, window.Texts), 20);
             }
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Schemes, ScreenContrastTest, ::testing::Values(kDistinct, kBlackScheme),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 }  // namespace
 }  // namespace cs::test
