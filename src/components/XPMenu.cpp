@@ -72,7 +72,8 @@ void TXPMenu::SetActive(bool active) {
 
 void TXPMenu::RedrawMenuBar() const {
     // A window without a menu bar would only have its frame laid out again.
-    if (m_form && m_form->Handle() && ::GetMenu(m_form->Handle())) ::DrawMenuBar(m_form->Handle());
+    if (m_form && m_form->Handle() && ::GetMenu(m_form->Handle()))
+        ::DrawMenuBar(m_form->Handle());
 }
 
 // ---- Attaching ------------------------------------------------------------------------------

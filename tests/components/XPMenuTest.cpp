@@ -565,8 +565,7 @@ protected:
     TXPMenu painter{form};
 };
 
-// A High Contrast scheme, set for as long as this lives with the mode on; the old colours and
-// the system's mode come back after.
+// A High Contrast scheme's menu colours.
 struct Scheme {
     const char* Name;
     COLORREF Face, Menu, MenuText, Highlight, HighlightText, GrayText;
@@ -575,31 +574,6 @@ struct Scheme {
 void PrintTo(const Scheme& scheme, std::ostream* out) {
     *out << scheme.Name;
 }
-
-class SchemeInPlace {
-public:
-    explicit SchemeInPlace(const Scheme& scheme)
-        : m_colors{scheme.Face,      scheme.Face,          scheme.Menu,    scheme.MenuText,
-                   scheme.Highlight, scheme.HighlightText, scheme.GrayText} {
-        for (int i = 0; i < kCount; ++i) m_old[i] = ::GetSysColor(kIndexes[i]);
-        ::SetSysColors(kCount, kIndexes, m_colors);
-        OverrideHighContrast(true);
-    }
-    ~SchemeInPlace() {
-        OverrideHighContrast(std::nullopt);
-        ::SetSysColors(kCount, kIndexes, m_old);
-    }
-    SchemeInPlace(const SchemeInPlace&) = delete;
-    SchemeInPlace& operator=(const SchemeInPlace&) = delete;
-
-private:
-    static constexpr int kCount = 7;
-    static constexpr INT kIndexes[kCount] = {COLOR_BTNFACE,  COLOR_BTNSHADOW, COLOR_MENU,
-                                             COLOR_MENUTEXT, COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT,
-                                             COLOR_GRAYTEXT};
-    COLORREF m_colors[kCount];
-    COLORREF m_old[kCount] = {};
-};
 
 int Brightness(COLORREF c) {
     return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
@@ -610,7 +584,14 @@ class XPMenuContrastTest : public XPMenuTest, public ::testing::WithParamInterfa
 // Painted under a High Contrast scheme, dark or light, every caption stands out from the ground
 // it is painted on: plain, selected, checked and disabled.
 TEST_P(XPMenuContrastTest, EveryCaptionReadsOnItsGround) {
-    const SchemeInPlace scheme(GetParam());
+    const Scheme& c = GetParam();
+    const HighContrastScheme scheme({{COLOR_BTNFACE, c.Face},
+                                     {COLOR_BTNSHADOW, c.Face},
+                                     {COLOR_MENU, c.Menu},
+                                     {COLOR_MENUTEXT, c.MenuText},
+                                     {COLOR_HIGHLIGHT, c.Highlight},
+                                     {COLOR_HIGHLIGHTTEXT, c.HighlightText},
+                                     {COLOR_GRAYTEXT, c.GrayText}});
     MenuItem* plain = AddItem(*file, "Plain", "E&xit");
     MenuItem* checked = AddItem(*file, "Checked", "&Auto Synchronized Daily");
     checked->SetChecked(true);
@@ -627,15 +608,11 @@ TEST_P(XPMenuContrastTest, EveryCaptionReadsOnItsGround) {
     const int height = kRow * static_cast<int>(std::size(rows));
     const Surface surface(32, kWidth, height);
     for (size_t r = 0; r < std::size(rows); ++r) {
+        SCOPED_TRACE(rows[r].Item->Caption() + (rows[r].Selected ? ", selected" : ""));
         const int top = kRow * static_cast<int>(r);
         Canvas canvas(surface.dc());
         painter.PaintItem(*rows[r].Item, canvas, RECT{0, top, kWidth, top + kRow},
                           rows[r].Selected);
-    }
-    ::GdiFlush();
-    for (size_t r = 0; r < std::size(rows); ++r) {
-        SCOPED_TRACE(rows[r].Item->Caption() + (rows[r].Selected ? ", selected" : ""));
-        const int top = kRow * static_cast<int>(r);
         // Right of every caption, inside the selection box: the ground.
         const int ground = Brightness(::GetPixel(surface.dc(), kWidth - 20, top + kRow / 2));
         // A menu-bar caption starts near the left edge; the others right of the icon column.
@@ -647,14 +624,8 @@ TEST_P(XPMenuContrastTest, EveryCaptionReadsOnItsGround) {
                     ++readable;
         EXPECT_GE(readable, 15);
     }
-    const TXPMenu::PaintColors& c = painter.Colors();
-    // The tick is drawn in black on the box.
-    EXPECT_GE(Brightness(c.CheckFill.ToColorRef()), 125);
-    EXPECT_GE(Brightness(c.CheckFillSelected.ToColorRef()), 125);
-    if (const std::string path = ShotPath(std::string("menu-contrast-") + GetParam().Name + ".bmp");
-        !path.empty()) {
-        EXPECT_TRUE(SaveBmp(surface.dc(), kWidth, height, path));
-    }
+    EXPECT_TRUE(SaveShotIfAsked(surface.dc(), kWidth, height,
+                                std::string("menu-contrast-") + c.Name + ".bmp"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -140,35 +140,6 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"Separator", "-", L""}, NameCase{"Empty", "", L""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-// The platform's item data still brings its requests to the item; anything else is not ours.
-TEST_F(MenusTest, DrawRequestsWithThePlatformsItemDataReachTheItem) {
-    MenuItem* item = AddItem(*file, "&Ping");
-    menu->SetOwnerDraw(true);
-    form->SetMenu(menu);
-    int drawn = 0;
-    item->OnDrawItem = [&](MenuItem& sender, Canvas&, const RECT&, bool) {
-        EXPECT_EQ(&sender, item);
-        ++drawn;
-    };
-    MENUITEMINFOA info{};
-    info.cbSize = sizeof info;
-    info.fMask = MIIM_DATA | MIIM_ID;
-    ASSERT_TRUE(::GetMenuItemInfoA(file->Handle(), 0, TRUE, &info));
-    const WindowDc screen(nullptr);
-    const auto draw = [&](ULONG_PTR data) {
-        DRAWITEMSTRUCT request{};
-        request.CtlType = ODT_MENU;
-        request.itemID = info.wID;
-        request.itemData = data;
-        request.hDC = screen.dc();
-        ::SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&request));
-    };
-    draw(info.dwItemData);
-    draw(reinterpret_cast<ULONG_PTR>(item));
-    draw(0);
-    EXPECT_EQ(drawn, 1);
-}
-
 TEST_F(MenusTest, CheckingARadioItemClearsOnlyItsGroup) {
     MenuItem* a = AddItem(*file, "a");
     MenuItem* b = AddItem(*file, "b");

@@ -1,48 +1,35 @@
 #include "support/Pictures.h"
 
 #include <cstdlib>
-#include <vector>
 
 #include "platform/Handles.h"
 
 namespace cs::test {
 
-std::string ShotPath(const std::string& name) {
+bool SaveShotIfAsked(HDC dc, int width, int height, const std::string& name) {
     const char* folder = std::getenv("CS_SHOT_DIR");
-    return folder && *folder ? std::string(folder) + "\\" + name : std::string();
-}
-
-bool SaveBmp(HDC dc, int width, int height, const std::string& path) {
-    // A copy of the pixels in a form the file can hold as they are, whatever dc's depth.
+    if (!folder || !*folder) return true;
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, 32, BI_RGB};
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    // The pixels come out bottom row first, as the file keeps them.
+    const unique_hbitmap copy(::CreateCompatibleBitmap(dc, width, height));
     const unique_hdc copyDc(::CreateCompatibleDC(dc));
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom row first, as files keep them
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    const unique_hbitmap copy(
-        ::CreateDIBSection(copyDc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!copy) return false;
     {
         const SelectGuard select(copyDc.get(), copy.get());
         ::BitBlt(copyDc.get(), 0, 0, width, height, dc, 0, 0, SRCCOPY);
-        ::GdiFlush();
     }
-    const DWORD bytes = static_cast<DWORD>(width) * static_cast<DWORD>(height) * 4;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    ::GetDIBits(copyDc.get(), copy.get(), 0, static_cast<UINT>(height), pixels.data(),
+                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    const DWORD bytes = static_cast<DWORD>(pixels.size() * sizeof(DWORD));
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof file + sizeof header};  // "BM"
     file.bfSize = file.bfOffBits + bytes;
-    HANDLE out = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE out = ::CreateFileA((std::string(folder) + "\\" + name).c_str(), GENERIC_WRITE, 0,
+                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const bool ok = ::WriteFile(out, &file, sizeof file, &written, nullptr) &&
-                    ::WriteFile(out, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-                    ::WriteFile(out, bits, bytes, &written, nullptr);
+                    ::WriteFile(out, &header, sizeof header, &written, nullptr) &&
+                    ::WriteFile(out, pixels.data(), bytes, &written, nullptr);
     ::CloseHandle(out);
     return ok;
 }
