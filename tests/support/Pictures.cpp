@@ -9,7 +9,7 @@ namespace cs::test {
 bool SaveShotIfAsked(HDC dc, int width, int height, const std::string& name) {
     const char* folder = std::getenv("CS_SHOT_DIR");
     if (!folder || !*folder) return true;
-    BITMAPINFOHEADER header{sizeof header, width, height, 1, 32, BI_RGB};
+    BITMAPINFOHEADER header{sizeof header, width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
     std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
     // The pixels come out bottom row first, as the file keeps them.
     const unique_hbitmap copy(::CreateCompatibleBitmap(dc, width, height));
