@@ -222,16 +222,15 @@ DWORD FileSize(const std::string& path) {
     return data.nFileSizeLow;
 }
 
-// Starts the installed program as a user would and waits until its window is up.
+// The installed program, started as a user would, and ended with the test step.
 class InstalledProgram {
 public:
     explicit InstalledProgram(const std::string& path) {
         std::string commandLine = '"' + path + '"';
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
-        if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &m_process))
-            return;
+        ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &m_process);
     }
     // Polls done() for up to 15 s while the program runs.
     bool Until(const std::function<bool()>& done) const {
