@@ -474,12 +474,12 @@ bool TabfTrayIcon::ProgramEnding() const noexcept {
 void TabfTrayIcon::InstallHook() {
     Application* application = Application::Current();
     if (!application || !application->Handle()) return;
-    application->WatchWindow(
-        this, [this, window = application->Handle()](UINT message, WPARAM wParam, LPARAM lParam) {
-            Guarded([&] { HandleApplicationMessage(window, message, wParam, lParam); });
-            // A window that goes before this component takes the watch with it.
-            if (message == WM_NCDESTROY) RemoveHook();
-        });
+    application->WatchWindow(this, [this, window = application->Handle()](
+                                       UINT message, WPARAM wParam, LPARAM lParam) {
+        Guarded([&] { HandleApplicationMessage(window, message, wParam, lParam); });
+        // A window that goes before this component takes the watch with it.
+        if (message == WM_NCDESTROY) RemoveHook();
+    });
     m_hookedWindow = application->Handle();
 }
 

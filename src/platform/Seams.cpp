@@ -42,8 +42,8 @@ F* Function(HMODULE module, const char* name) noexcept {
 class Win32Internet final : public IInternet {
 public:
     BOOL GetConnectedState(DWORD* flags, DWORD reserved) override {
-        auto* function =
-            Function<decltype(::InternetGetConnectedState)>(WinInet(), "InternetGetConnectedState");
+        auto* function = Function<decltype(::InternetGetConnectedState)>(
+            WinInet(), "InternetGetConnectedState");
         return function ? function(flags, reserved) : FALSE;
     }
     HINTERNET Open(const char* agent, DWORD accessType, const char* proxy, const char* proxyBypass,

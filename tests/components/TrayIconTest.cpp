@@ -628,8 +628,8 @@ TEST_F(TrayIconTest, RightClickWhileAModalWindowIsUpBringsThatWindowForward) {
         ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     };
     topmost(form->Handle());
-    HWND dialog = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "modal", WS_POPUP | WS_VISIBLE, 10, 10,
-                                    120, 80, app.Handle(), nullptr, nullptr, nullptr);
+    HWND dialog = ::CreateWindowExA(WS_EX_TOPMOST, "STATIC", "modal", WS_POPUP | WS_VISIBLE, 10,
+                                    10, 120, 80, app.Handle(), nullptr, nullptr, nullptr);
     ASSERT_NE(dialog, nullptr);
     ::EnableWindow(form->Handle(), FALSE);
     // The activation settles first: under Wine the X server's focus news can still come in.
@@ -822,7 +822,8 @@ TEST_F(TrayIconTest, DestructionRemovesTheIconBeforeItStopsWatchingTheApplicatio
     ASSERT_TRUE(app.Watching(tray));
     bool hookedAtDelete = false;
     spy.OnNotify = [&](DWORD message) {
-        if (message == NIM_DELETE) hookedAtDelete = app.Watching(tray);
+        if (message == NIM_DELETE)
+            hookedAtDelete = app.Watching(tray);
     };
     HWND hidden = tray->Handle();
 
