@@ -1,6 +1,7 @@
 #include "components/AutoRun.h"
 
 #include <exception>
+#include <vector>
 
 #include "core/Exception.h"
 #include "core/StartupEntry.h"
@@ -24,16 +25,20 @@ bool SkippedOnThisSystem(TabfAutoExecKind kind) {
     return IsServiceKind(kind) && IsNtFamily();
 }
 
-// A 32-bit program on 64-bit Windows would see the machine's keys under Wow6432Node, where
-// Explorer keeps the marks of the entries in a list of its own (StartupApproved\Run32). The
-// machine's lists are always used in their native view, as 64-bit programs and Task Manager see
-// them; the flag means nothing on 32-bit Windows, and the user's lists have one view only.
+// A 32-bit program on 64-bit Windows sees the machine's keys under Wow6432Node unless it asks
+// for the native view. The machine's lists are written in the native view, as 64-bit programs
+// and Task Manager see them; the flag means nothing on 32-bit Windows, and the user's lists
+// have one view only.
 REGSAM NativeView(HKEY root) noexcept {
     return root == HKEY_LOCAL_MACHINE ? KEY_WOW64_64KEY : 0;
 }
 
+LSTATUS OpenKey(HKEY root, const std::string& path, REGSAM access, unique_hkey& key, REGSAM view) {
+    return ::RegOpenKeyExA(root, path.c_str(), 0, access | view, key.put());
+}
+
 LSTATUS OpenKey(HKEY root, const std::string& path, REGSAM access, unique_hkey& key) {
-    return ::RegOpenKeyExA(root, path.c_str(), 0, access | NativeView(root), key.put());
+    return OpenKey(root, path, access, key, NativeView(root));
 }
 
 // A value's type and bytes, or nothing when the key or the value is not there or not readable.
@@ -42,10 +47,10 @@ struct RegistryValue {
     std::string Data;
 };
 
-std::optional<RegistryValue> ReadValue(HKEY root, const std::string& path,
-                                       const std::string& name) {
+std::optional<RegistryValue> ReadValue(HKEY root, const std::string& path, const std::string& name,
+                                       REGSAM view) {
     unique_hkey key;
-    if (OpenKey(root, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) return std::nullopt;
+    if (OpenKey(root, path, KEY_QUERY_VALUE, key, view) != ERROR_SUCCESS) return std::nullopt;
     RegistryValue value;
     DWORD size = 0;
     // The value may grow between the two calls; ask again until it fits.
@@ -63,19 +68,51 @@ std::optional<RegistryValue> ReadValue(HKEY root, const std::string& path,
     return std::nullopt;
 }
 
-// Our value in that list: of our name, a text, and starting our file.
-bool HoldsOwnValue(const AutoExecKey& list, const std::string& valueName,
+std::optional<RegistryValue> ReadValue(HKEY root, const std::string& path,
+                                       const std::string& name) {
+    return ReadValue(root, path, name, NativeView(root));
+}
+
+bool DeleteValue(HKEY root, const std::string& path, const std::string& name, REGSAM view) {
+    unique_hkey key;
+    if (OpenKey(root, path, KEY_SET_VALUE, key, view) != ERROR_SUCCESS) return false;
+    const LSTATUS status = ::RegDeleteValueA(key.get(), name.c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+// Where a list's entries may be: the list in its native view and, for a machine-wide list, the
+// 32-bit view where earlier 32-bit versions of the program wrote, which Windows starts too.
+// Explorer keeps the marks of the 32-bit view's Run entries in StartupApproved\Run32.
+struct ListPlace {
+    AutoExecKey List;
+    REGSAM View;
+    std::optional<AutoExecKey> Marks;
+};
+
+std::vector<ListPlace> PlacesOf(TabfAutoExecKind kind) {
+    const AutoExecKey list = GetAutoExecKey(kind);
+    const auto marks = GetStartupApprovedKey(kind);
+    std::vector<ListPlace> places{{list, NativeView(list.Root), marks}};
+    if (list.Root == HKEY_LOCAL_MACHINE) {
+        auto marks32 = marks;
+        if (marks32) marks32->Path += "32";
+        places.push_back({list, KEY_WOW64_32KEY, marks32});
+    }
+    return places;
+}
+
+// Our value in that place: of our name, a text, and starting our file.
+bool HoldsOwnValue(const ListPlace& place, const std::string& valueName,
                    const std::string& fileName) {
-    const auto value = ReadValue(list.Root, list.Path, valueName);
+    const auto value = ReadValue(place.List.Root, place.List.Path, valueName, place.View);
     return value && (value->Type == REG_SZ || value->Type == REG_EXPAND_SZ) &&
            RunEntryStarts(value->Data, fileName);
 }
 
-bool DeleteValue(HKEY root, const std::string& path, const std::string& name) {
-    unique_hkey key;
-    if (OpenKey(root, path, KEY_SET_VALUE, key) != ERROR_SUCCESS) return false;
-    const LSTATUS status = ::RegDeleteValueA(key.get(), name.c_str());
-    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+bool MarkedOff(const ListPlace& place, const std::string& valueName) {
+    if (!place.Marks) return false;
+    const auto mark = ReadValue(place.Marks->Root, place.Marks->Path, valueName);
+    return mark && mark->Type == REG_BINARY && StartupApprovedDisabled(mark->Data);
 }
 
 }  // namespace
@@ -175,13 +212,14 @@ bool UnregisterAutoExec(TabfAutoExecKind kind, const std::string& fileName) {
 AutoExecState FindAutoExec(TabfAutoExecKind kind, const std::string& fileName) {
     const std::string valueName(AutoExecValueName(fileName));
     if (SkippedOnThisSystem(kind) || valueName.empty()) return AutoExecState::Missing;
-    if (!HoldsOwnValue(GetAutoExecKey(kind), valueName, fileName)) return AutoExecState::Missing;
-    const auto approved = GetStartupApprovedKey(kind);
-    if (!approved) return AutoExecState::Enabled;
-    const auto mark = ReadValue(approved->Root, approved->Path, valueName);
-    return mark && mark->Type == REG_BINARY && StartupApprovedDisabled(mark->Data)
-               ? AutoExecState::Disabled
-               : AutoExecState::Enabled;
+    AutoExecState state = AutoExecState::Missing;
+    for (const ListPlace& place : PlacesOf(kind)) {
+        if (!HoldsOwnValue(place, valueName, fileName)) continue;
+        // One entry that is on is enough for Windows to start the program.
+        if (!MarkedOff(place, valueName)) return AutoExecState::Enabled;
+        state = AutoExecState::Disabled;
+    }
+    return state;
 }
 
 bool EnableAutoExec(TabfAutoExecKind kind, const std::string& fileName) {
@@ -201,14 +239,20 @@ bool EnableAutoExec(TabfAutoExecKind kind, const std::string& fileName) {
 bool RemoveOwnAutoExec(TabfAutoExecKind kind, const std::string& fileName) {
     const std::string valueName(AutoExecValueName(fileName));
     if (SkippedOnThisSystem(kind) || valueName.empty()) return true;
-    const AutoExecKey list = GetAutoExecKey(kind);
-    // Another copy's value of the same name is left to that copy.
-    if (!HoldsOwnValue(list, valueName, fileName)) return true;
-    if (!DeleteValue(list.Root, list.Path, valueName)) return false;
-    // Explorer's mark went with the entry it belonged to; a mark that cannot go does no harm.
-    if (const auto approved = GetStartupApprovedKey(kind))
-        DeleteValue(approved->Root, approved->Path, valueName);
-    return true;
+    bool gone = true;
+    for (const ListPlace& place : PlacesOf(kind)) {
+        // Another copy's value of the same name is left to that copy.
+        if (!HoldsOwnValue(place, valueName, fileName)) continue;
+        if (!DeleteValue(place.List.Root, place.List.Path, valueName, place.View)) {
+            gone = false;
+            continue;
+        }
+        // Explorer's mark went with the entry it belonged to; a mark that cannot go does no harm.
+        if (place.Marks)
+            DeleteValue(place.Marks->Root, place.Marks->Path, valueName,
+                        NativeView(place.Marks->Root));
+    }
+    return gone;
 }
 
 TabfAutoRun::TabfAutoRun(Component* owner) : TabfComponent(owner) {

@@ -55,16 +55,17 @@ enum class AutoExecState {
     Disabled,  // there, but switched off in Explorer
 };
 
-// What the run list holds for fileName. A value of the same name that starts another file is
-// another copy's, and counts as missing.
+// What the run list holds for fileName; a machine-wide list is looked at in both registry views,
+// where earlier 32-bit versions wrote into the 32-bit one. A value of the same name that starts
+// another file is another copy's, and counts as missing.
 AutoExecState FindAutoExec(TabfAutoExecKind kind, const std::string& fileName);
 
 // Clears Explorer's "switched off" mark of fileName's value, leaving every other entry's alone;
 // true when the value is not marked off afterwards.
 bool EnableAutoExec(TabfAutoExecKind kind, const std::string& fileName);
 
-// Deletes fileName's value from the run list and Explorer's mark for it, but only while the
-// value starts fileName; true when nothing of it is left there.
+// Deletes fileName's value from the run list (both views of a machine-wide one) and Explorer's
+// mark for it, but only while the value starts fileName; true when nothing of it is left there.
 bool RemoveOwnAutoExec(TabfAutoExecKind kind, const std::string& fileName);
 
 // Writes one REG_SZ value, creating the key when it is missing. Throws ERegistryException.

@@ -354,6 +354,27 @@ INSTANTIATE_TEST_SUITE_P(
                     RestoreCase{"SwitchedOff", false, true, false, true, false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
+// Where a 32-bit version of the program wrote on 64-bit Windows (on 32-bit Windows and in a
+// 32-bit Wine prefix this is the same key as the machine list).
+TEST_F(AutoRunTest, AnEntryInThe32BitViewCountsWithItsOwnMarksAndOffRemovesIt) {
+    unique_hkey list;
+    ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kMachineRun, 0, nullptr, 0,
+                                KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, list.put(), nullptr),
+              ERROR_SUCCESS);
+    const std::string data = ExecutablePath() + '\0';
+    ASSERT_EQ(::RegSetValueExA(list.get(), kExeName, 0, REG_SZ,
+                               reinterpret_cast<const BYTE*>(data.data()),
+                               static_cast<DWORD>(data.size())),
+              ERROR_SUCCESS);
+    auto* autoRun = new TabfAutoRun(&m_form);
+    EXPECT_TRUE(autoRun->AutoRun());
+
+    autoRun->SetAutoRun(false);
+    EXPECT_FALSE(autoRun->AutoRun());
+    EXPECT_EQ(::RegQueryValueExA(list.get(), kExeName, nullptr, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(AutoRunTest, ChangingKindMovesTheValueFromTheMachineToTheUserList) {
     auto* autoRun = new TabfAutoRun(&m_form);
     autoRun->SetAutoRun(true);
