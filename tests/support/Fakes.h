@@ -66,6 +66,12 @@ struct InternetOpenCall {
     DWORD Flags;
 };
 
+struct OptionCall {
+    HINTERNET Handle;
+    DWORD Option;
+    DWORD Value;
+};
+
 struct UrlOpenCall {
     HINTERNET Session;
     std::string Url;
@@ -115,6 +121,13 @@ public:
         Closed.push_back(handle);
         return TRUE;
     }
+    BOOL SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) override {
+        DWORD value = 0;
+        if (length == sizeof value)
+            std::copy_n(static_cast<const char*>(buffer), length, reinterpret_cast<char*>(&value));
+        Options.push_back({handle, option, value});
+        return TRUE;
+    }
 
     // Handles handed out and not closed.
     std::vector<HINTERNET> OpenHandles() const {
@@ -136,6 +149,7 @@ public:
     int ConnectedCalls = 0;
     std::vector<InternetOpenCall> Opens;
     std::vector<UrlOpenCall> UrlOpens;
+    std::vector<OptionCall> Options;
     std::vector<DWORD> ReadSizes;
     std::vector<HINTERNET> Issued;
     std::vector<HINTERNET> Closed;

@@ -62,11 +62,10 @@ protected:
 };
 
 TEST_F(SyncClockTest, TakesTheLocalTimeBeforeSettingTheClockAndRecordsItAfter) {
-    bool clockSet = false;
-    const double result = m_sync.SyncClock(true, &clockSet);
+    const SyncOutcome outcome = m_sync.SyncClock(SyncTrigger::Daily);
 
-    EXPECT_NEAR(result * kSecondsPerDay, 89.75, 1e-6);
-    EXPECT_TRUE(clockSet);
+    EXPECT_EQ(outcome.Status, SyncStatus::Set);
+    EXPECT_NEAR(outcome.Difference * kSecondsPerDay, 89.75, 1e-6);
     EXPECT_THAT(m_time.Calls,
                 ElementsAre("GetLocalTime", "SetSystemTime", "SetLastPingText", "DisableTimer2"));
     // The server's time as sent, in UTC, to the whole second; 3 December 2007 was a Monday.
@@ -119,7 +118,9 @@ TEST_P(SyncWithoutTime, TellsOnlyWhatItMustAndChangesNothing) {
     GetParam().Arrange(m_internet);
     SilentSync = GetParam().Silent;
 
-    EXPECT_EQ(m_sync.SyncClock(true), NoTimeObtained);
+    EXPECT_NE(
+        m_sync.SyncClock(GetParam().Silent ? SyncTrigger::Daily : SyncTrigger::PingNow).Status,
+        SyncStatus::Set);
 
     std::vector<std::string> shown;
     for (const auto& box : m_boxes.Shown) shown.push_back(box.Text);
@@ -186,14 +187,21 @@ void PrintTo(const RefusalCase& c, std::ostream* os) {
 
 class ClockRefused : public SyncClockTest, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsNothing) {
+// The server answered: the attempt is the day's, but the label and LastPing keep the last set.
+void ExpectOnlyTheAttemptRecorded(const FakeClockSyncView& view) {
+    EXPECT_EQ(LastSyncTime, kLocal);
+    EXPECT_EQ(view.LastPing, std::nullopt);
+    EXPECT_EQ(SyncSettingsScope::Raw("LastPing"), "before");
+    EXPECT_FALSE(view.Timer2Enabled);
+}
+
+TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsOnlyTheAttempt) {
     WriteSetting(kSettingsKey, "LastPing", "before");
     m_time.SetResult = GetParam().Error;
     m_sync.mnuPingClick();
 
     ASSERT_EQ(m_time.SetTimes.size(), 1u);
-    m_time.SetTimes.clear();
-    ExpectNothingRecorded();
+    ExpectOnlyTheAttemptRecorded(m_view);
     ASSERT_EQ(m_boxes.Shown.size(), 1u);
     const std::string& text = m_boxes.Shown[0].Text;
     EXPECT_THAT(text, HasSubstr("could not be set"));
@@ -204,15 +212,14 @@ TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsNothing) {
     EXPECT_EQ(m_boxes.Shown[0].Type & (MB_ICONMASK | MB_TYPEMASK), UINT{MB_OK});
 }
 
-TEST_P(ClockRefused, DailySyncKeepsQuietAndTriesAgain) {
+TEST_P(ClockRefused, DailySyncKeepsQuietAndWaitsADay) {
     WriteSetting(kSettingsKey, "LastPing", "before");
     m_time.SetResult = GetParam().Error;
     m_sync.Timer2Timer();
 
     EXPECT_EQ(m_time.SetTimes.size(), 1u);
-    m_time.SetTimes.clear();
     EXPECT_TRUE(m_boxes.Shown.empty());
-    ExpectNothingRecorded();
+    ExpectOnlyTheAttemptRecorded(m_view);
 }
 
 INSTANTIATE_TEST_SUITE_P(
