@@ -23,8 +23,8 @@ enum class FetchResult {
 // A Daytime answer takes one round trip; a request that has not answered in this time will not.
 // WinInet's connect, send and receive time-outs are each this long, and the wait for the whole
 // request on the user-interface thread ends after kRequestLimitMs whatever WinInet does.
-inline constexpr DWORD kWinInetTimeoutMs = 5000;
-inline constexpr DWORD kRequestLimitMs = 6000;
+inline constexpr DWORD kWinInetTimeoutMs = 7000;
+inline constexpr DWORD kRequestLimitMs = 8000;
 
 // Asks the time server at address for its line through WinInet ("http://<address>:13", through
 // the stored proxy when UseProxy is on). The request runs on a worker thread of its own while

@@ -24,9 +24,11 @@ public:
     int Show(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
         Shown.push_back({owner, text, caption, type});
         if (OnShow) OnShow();
-        return IDOK;
+        return (type & MB_TYPEMASK) == MB_OK ? IDOK : Answer;
     }
     std::vector<ShownBox> Shown;
+    // The button pressed in a box that asks a question.
+    int Answer = IDNO;
     // Runs while a box is "open", to model the nested message loop of a real one.
     std::function<void()> OnShow;
 };
