@@ -23,7 +23,8 @@ import time
 
 # Replies are led by a line feed, as real servers send them: WinInet takes a reply's first line
 # for a missing HTTP status line and drops it.
-MODES = ("current", "offset", "junk", "month00", "closed", "silent", "stalled")
+MODES = ("current", "offset", "junk", "month00", "closed", "silent", "stalled",
+         "unhealthy")
 
 
 class State:
@@ -59,6 +60,10 @@ def daytime_reply(state: State) -> bytes:
         mode, offset = state.mode, state.offset
     if mode in ("current", "offset"):
         return nist_line(aimed_time(offset if mode == "offset" else 0.0)).encode()
+    if mode == "unhealthy":
+        # The time as it is, from a server that says its own clock is off by more than 5 s.
+        line = nist_line(aimed_time(0.0))
+        return line.replace(" 0 0 ", " 0 2 ", 1).encode()
     if mode == "junk":
         return b"\nThis is not the time you are looking for.\n"
     if mode == "month00":

@@ -625,6 +625,53 @@ TEST_F(Scenario, DailySynchronizationAgainstASilentServerKeepsTheWindowAnswering
     EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
 }
 
+TEST_F(Scenario, UnhealthyServerIsToldInTheProgramsOwnWords) {
+    servers::SetMode("unhealthy");
+    Program program;
+    const HWND window = ShownMainWindow(program);
+    PingFromFileMenu(program, window);
+    const MsgBox box = WaitForMessageBox(program, "a ping of an unhealthy server", kPingTimeout);
+    RecordScreen();
+    EXPECT_THAT(box.Text, ::testing::HasSubstr("its own clock may be wrong"));
+    EXPECT_THAT(box.Text, ::testing::HasSubstr("File > Time Servers"));
+    EXPECT_THAT(box.Buttons, ElementsAre("OK"));
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+    Answer(box);
+}
+
+TEST_F(Scenario, PingNowSixteenHoursOffAsksFirst) {
+    servers::SetMode("offset", 16 * 3600);
+    Program program;
+    const HWND window = ShownMainWindow(program);
+    PingFromFileMenu(program, window);
+    const MsgBox question = WaitForMessageBox(program, "a ping 16 hours off", kPingTimeout);
+    RecordScreen();
+    EXPECT_THAT(question.Text, ::testing::HasSubstr("16 Hours 0 Minutes"));
+    EXPECT_THAT(question.Buttons, ElementsAre("Yes", "No"));
+    Answer(question, "No");
+    ExpectNever("a message box after No", Ms(1500),
+                [&] { return !MessageBoxWindows(program.Id()).empty(); });
+    EXPECT_EQ(servers::Stats().DaytimeConnections, 1);
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+}
+
+TEST_F(Scenario, DailySynchronizationSixteenHoursOffLeavesTheClockAndSaysSo) {
+    settings::Store("AutoPing", "True");
+    servers::SetMode("offset", 16 * 3600);
+    Program program;
+    const HWND window = ShownMainWindow(program);
+    WaitFor("the daily synchronization to ask the server", Ms(90000),
+            [] { return servers::Stats().DaytimeConnections >= 1; });
+    ::Sleep(1500);
+    RecordScreen();
+    EXPECT_TRUE(MessageBoxWindows(program.Id()).empty());
+    // The day's attempt: no second one a minute later.
+    ExpectNever("a second request within the day", Ms(75000),
+                [] { return servers::Stats().DaytimeConnections > 1; });
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+    ExitTime(program, window);
+}
+
 TEST_F(Scenario, SecondStartShowsTheFirstCloseHidesExitEnds) {
     Program first;
     const HWND window = ShownMainWindow(first);
