@@ -1,6 +1,7 @@
 #include "time/DaytimeClient.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -82,14 +83,21 @@ void Fetch(Request& request) {
     request.Result = FetchResult::Fetched;
 }
 
+std::atomic<int> g_running{0};
+
 DWORD WINAPI FetchThread(void* parameter) {
     const std::unique_ptr<std::shared_ptr<Request>> request(
         static_cast<std::shared_ptr<Request>*>(parameter));
     Fetch(**request);
+    --g_running;
     return 0;
 }
 
 }  // namespace
+
+int RequestsStillRunning() {
+    return g_running;
+}
 
 bool InternetConnected() {
     // The flags that come back are not looked at; the preset only gives the call defined input.
@@ -107,8 +115,10 @@ FetchResult FetchServerLine(const std::string& address, DWORD limitMs, std::stri
     request->Agent = FileNameOf(ExecutablePath());
 
     auto* shared = new std::shared_ptr<Request>(request);
+    ++g_running;
     const unique_handle_k thread(::CreateThread(nullptr, 0, FetchThread, shared, 0, nullptr));
     if (!thread) {
+        --g_running;
         delete shared;
         return FetchResult::Failed;
     }

@@ -32,6 +32,9 @@ inline constexpr DWORD kRequestLimitMs = 8000;
 // unless Fetched.
 FetchResult FetchServerLine(const std::string& address, DWORD limitMs, std::string& reply);
 
+// Requests whose wait gave up and that have not yet ended by WinInet's own time-outs.
+int RequestsStillRunning();
+
 // The connection check (told to the user unless quiet), then FetchServerLine for ServerAddress.
 FetchResult QueryTimeServer(bool quiet, std::string& reply);
 
