@@ -6,8 +6,6 @@
 #include <ostream>
 #include <string>
 
-#include "core/Adjustment.h"
-
 namespace cs {
 namespace {
 
@@ -115,17 +113,6 @@ TEST(DecideSyncTexts, TooLargeNamesTheServersTimeAndTheDifference) {
     EXPECT_LT(daily.BalloonTitle.size(), 64u);
 }
 
-TEST(DecideSyncTexts, RefusalWithoutThePrivilegeHintsAtAdministrator) {
-    SyncOutcome outcome = OutcomeOf(SyncStatus::Refused);
-    outcome.Difference = k90Seconds;
-    outcome.Reason = "Access is denied.";
-    EXPECT_EQ(DecideSync(outcome, P, "").Message,
-              ClockNotSetText(k90Seconds, outcome.Reason, false));
-    outcome.PrivilegeMissing = true;
-    EXPECT_EQ(DecideSync(outcome, P, "").Message,
-              ClockNotSetText(k90Seconds, outcome.Reason, true));
-}
-
 struct WordsCase {
     double Days;
     const char* Text;
@@ -179,13 +166,6 @@ INSTANTIATE_TEST_SUITE_P(
         TipCase{"LongDateKeepsTheStatus", kLongWhen.c_str(), true, true,
                 ("not set since " + kLongWhen).substr(0, 63)}),
     [](const auto& info) { return std::string(info.param.Name); });
-
-TEST(UnsetStretch, ToldAfterThreeDaysWithoutASet) {
-    const DateTime since = 46000.25;
-    EXPECT_FALSE(UnsetTooLong(since + 3.0 - kSecond, since));
-    EXPECT_TRUE(UnsetTooLong(since + 3.0, since));
-    EXPECT_THAT(UnsetBalloonText(kWhen), HasSubstr(std::string("since ") + kWhen));
-}
 
 }  // namespace
 }  // namespace cs

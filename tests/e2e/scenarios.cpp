@@ -655,23 +655,6 @@ TEST_F(Scenario, PingNowSixteenHoursOffAsksFirst) {
     EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
 }
 
-TEST_F(Scenario, DailySynchronizationSixteenHoursOffLeavesTheClockAndSaysSo) {
-    settings::Store("AutoPing", "True");
-    servers::SetMode("offset", 16 * 3600);
-    Program program;
-    const HWND window = ShownMainWindow(program);
-    WaitFor("the daily synchronization to ask the server", Ms(90000),
-            [] { return servers::Stats().DaytimeConnections >= 1; });
-    ::Sleep(1500);
-    RecordScreen();
-    EXPECT_TRUE(MessageBoxWindows(program.Id()).empty());
-    // The day's attempt: no second one a minute later.
-    ExpectNever("a second request within the day", Ms(75000),
-                [] { return servers::Stats().DaytimeConnections > 1; });
-    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
-    ExitTime(program, window);
-}
-
 TEST_F(Scenario, SecondStartShowsTheFirstCloseHidesExitEnds) {
     Program first;
     const HWND window = ShownMainWindow(first);

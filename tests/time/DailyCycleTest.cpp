@@ -159,15 +159,6 @@ INSTANTIATE_TEST_SUITE_P(
                       DayAttemptCase{"SixteenHoursBehind", ERROR_SUCCESS, -16 * 3600, 1}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(DailyCycle, SixteenHoursAheadIsNotSetAndTheBalloonSaysSo) {
-    Start("True");
-    m_serverAhead = 16 * 3600;
-    Run(61);
-    EXPECT_THAT(m_time.SetTimes, IsEmpty());
-    ASSERT_EQ(m_view.Balloons.size(), 1u);
-    EXPECT_THAT(m_view.Balloons[0], HasSubstr("16 Hours 0 Minutes 0 Seconds"));
-}
-
 TEST_F(DailyCycle, ThreeDaysWithoutASetAreToldOnceAndAgainAfterTheNextStretch) {
     Start("True");
     m_time.SetResult = ERROR_PRIVILEGE_NOT_HELD;
