@@ -89,11 +89,22 @@ struct ListPlace {
     std::optional<AutoExecKey> Marks;
 };
 
+// Only 64-bit Windows keeps a 32-bit view apart; elsewhere both views are the one key, whose
+// marks are in StartupApproved\Run alone.
+bool HasSeparate32BitView() {
+    static const bool separate = [] {
+        if (sizeof(void*) == 8) return true;
+        BOOL wow64 = FALSE;
+        return ::IsWow64Process(::GetCurrentProcess(), &wow64) && wow64;
+    }();
+    return separate;
+}
+
 std::vector<ListPlace> PlacesOf(TabfAutoExecKind kind) {
     const AutoExecKey list = GetAutoExecKey(kind);
     const auto marks = GetStartupApprovedKey(kind);
     std::vector<ListPlace> places{{list, NativeView(list.Root), marks}};
-    if (list.Root == HKEY_LOCAL_MACHINE) {
+    if (list.Root == HKEY_LOCAL_MACHINE && HasSeparate32BitView()) {
         auto marks32 = marks;
         if (marks32) marks32->Path += "32";
         places.push_back({list, KEY_WOW64_32KEY, marks32});
