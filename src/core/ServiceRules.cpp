@@ -90,7 +90,8 @@ ServiceAnswer RefusedAnswer(const ServiceAnswer& set, std::uint32_t systemError)
     return answer;
 }
 
-bool IsDottedQuad(std::string_view text) {
+std::optional<std::uint32_t> DottedQuadAddress(std::string_view text) {
+    std::uint32_t address = 0;
     int parts = 0;
     std::size_t at = 0;
     while (true) {
@@ -101,9 +102,10 @@ bool IsDottedQuad(std::string_view text) {
             ++at;
             ++digits;
         }
-        if (digits == 0 || digits > 3 || value > 255) return false;
-        if (++parts == 4) return at == text.size();
-        if (at >= text.size() || text[at] != '.') return false;
+        if (digits == 0 || digits > 3 || value > 255) return std::nullopt;
+        address = address << 8 | static_cast<std::uint32_t>(value);
+        if (++parts == 4) return at == text.size() ? std::optional(address) : std::nullopt;
+        if (at >= text.size() || text[at] != '.') return std::nullopt;
         ++at;
     }
 }

@@ -78,8 +78,12 @@ private:
 // A Refused answer built from a Set one whose change the system did not make.
 ServiceAnswer RefusedAnswer(const ServiceAnswer& set, std::uint32_t systemError);
 
-// A dotted-quad IPv4 address: four decimal numbers 0 to 255 of one to three digits.
-bool IsDottedQuad(std::string_view text);
+// A dotted-quad IPv4 address: four decimal numbers 0 to 255 of one to three digits, read as
+// decimal also with leading zeros. The address in host byte order.
+std::optional<std::uint32_t> DottedQuadAddress(std::string_view text);
+inline bool IsDottedQuad(std::string_view text) {
+    return DottedQuadAddress(text).has_value();
+}
 
 // The most servers the service takes from a stored list.
 inline constexpr std::size_t kMaxServiceServers = 64;

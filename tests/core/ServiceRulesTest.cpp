@@ -189,5 +189,12 @@ TEST(ServerList, TakesAtMostTheLimit) {
     EXPECT_EQ(ServerIndexOf(list, "10.0.0.64"), std::nullopt);
 }
 
+TEST(ServerList, LeadingZerosAreDecimalNotOctal) {
+    // The socket is given these four numbers; a reader that took "010" for octal would connect
+    // to 8.0.0.255 instead.
+    EXPECT_EQ(DottedQuadAddress("010.000.001.255"), 0x0A0001FFu);
+    EXPECT_EQ(DottedQuadAddress("127.0.0.2"), 0x7F000002u);
+}
+
 }  // namespace
 }  // namespace cs

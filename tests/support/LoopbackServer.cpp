@@ -19,12 +19,12 @@ class TcpServer {
 public:
     enum class Mode { Daytime, HttpProxy };
 
-    TcpServer(Mode mode, std::string payload, unsigned short port)
+    TcpServer(Mode mode, std::string payload, unsigned short port, const char* host = "127.0.0.1")
         : m_mode(mode), m_payload(std::move(payload)) {
         WSADATA data;
         if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
         try {
-            m_listener = ListenOnLoopback(port);
+            m_listener = ListenOnLoopback(port, host);
         } catch (...) {
             ::WSACleanup();
             throw;
@@ -136,9 +136,10 @@ private:
 
 }  // namespace detail
 
-LoopbackDaytimeServer::LoopbackDaytimeServer(std::string reply, unsigned short port)
+LoopbackDaytimeServer::LoopbackDaytimeServer(std::string reply, unsigned short port,
+                                             const std::string& host)
     : m_server(std::make_unique<detail::TcpServer>(detail::TcpServer::Mode::Daytime,
-                                                   std::move(reply), port)) {}
+                                                   std::move(reply), port, host.c_str())) {}
 LoopbackDaytimeServer::~LoopbackDaytimeServer() = default;
 int LoopbackDaytimeServer::Connections() const {
     return m_server->Connections();
@@ -152,7 +153,7 @@ std::vector<std::string> LoopbackHttpProxy::RequestLines() const {
     return m_server->RequestLines();
 }
 
-SOCKET ListenOnLoopback(unsigned short port) {
+SOCKET ListenOnLoopback(unsigned short port, const char* host) {
     const SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     // Servers on the same port follow one another within one test program.
     const BOOL reuse = TRUE;
@@ -161,14 +162,14 @@ SOCKET ListenOnLoopback(unsigned short port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = ::htons(port);
-    address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = ::inet_addr(host);
     if (listener == INVALID_SOCKET ||
         ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
         ::listen(listener, SOMAXCONN) != 0) {
         const int error = ::WSAGetLastError();
         if (listener != INVALID_SOCKET) ::closesocket(listener);
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ", error " +
-                                 std::to_string(error));
+        throw std::runtime_error(std::string("cannot listen on ") + host + ":" +
+                                 std::to_string(port) + ", error " + std::to_string(error));
     }
     return listener;
 }

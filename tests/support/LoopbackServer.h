@@ -13,10 +13,11 @@ class TcpServer;
 // A Daytime server: every connection to 127.0.0.1:port gets reply, then the server stops
 // sending. Wine's WinInet takes the first line of a reply without an HTTP status line for a
 // header, so reply should begin with a line feed, as real servers' replies do. An empty reply
-// accepts the connection and sends nothing.
+// accepts the connection and sends nothing. host is any 127.x.x.x address.
 class LoopbackDaytimeServer {
 public:
-    explicit LoopbackDaytimeServer(std::string reply, unsigned short port = 13);
+    explicit LoopbackDaytimeServer(std::string reply, unsigned short port = 13,
+                                   const std::string& host = "127.0.0.1");
     ~LoopbackDaytimeServer();
     LoopbackDaytimeServer(const LoopbackDaytimeServer&) = delete;
     LoopbackDaytimeServer& operator=(const LoopbackDaytimeServer&) = delete;

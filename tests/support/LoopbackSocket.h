@@ -6,6 +6,6 @@ namespace cs::test {
 
 // A socket listening on 127.0.0.1:port, which a server that follows one on the same port can
 // take over at once. Winsock must be started. Throws std::runtime_error naming the port.
-SOCKET ListenOnLoopback(unsigned short port);
+SOCKET ListenOnLoopback(unsigned short port, const char* host = "127.0.0.1");
 
 }  // namespace cs::test
