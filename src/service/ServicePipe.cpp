@@ -126,15 +126,21 @@ void ServicePipe::ServeConnection(ClockService& service, HANDLE stop) {
     if (!Complete(overlapped, stop, kPipeClientLimitMs, written, error)) return;
 
     // One request per connection: the answer stays in the pipe until the caller has read it and
-    // closed its end (disconnecting now would throw it away). Whatever else it sends is dropped.
-    ::ResetEvent(m_event.get());
-    overlapped = OVERLAPPED{};
-    overlapped.hEvent = m_event.get();
-    if (!::ReadFile(m_pipe.get(), buffer, sizeof buffer, nullptr, &overlapped) &&
-        ::GetLastError() != ERROR_IO_PENDING) {
-        return;
+    // closed its end (disconnecting now would throw it away). Whatever else it sends, the rest of
+    // an oversized message included, is read and dropped, for no longer than the client limit.
+    const DWORD start = ::GetTickCount();
+    while (true) {
+        const DWORD spent = ::GetTickCount() - start;
+        if (spent >= kPipeClientLimitMs) return;
+        ::ResetEvent(m_event.get());
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = m_event.get();
+        if (!::ReadFile(m_pipe.get(), buffer, sizeof buffer, nullptr, &overlapped) &&
+            ::GetLastError() != ERROR_IO_PENDING && ::GetLastError() != ERROR_MORE_DATA) {
+            return;
+        }
+        if (!Complete(overlapped, stop, kPipeClientLimitMs - spent, read, error)) return;
     }
-    Complete(overlapped, stop, kPipeClientLimitMs, read, error);
 }
 
 }  // namespace cs

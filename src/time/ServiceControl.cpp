@@ -99,11 +99,14 @@ DWORD Configure(SC_HANDLE service) {
     if (!::ChangeServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION, &description)) {
         return ::GetLastError();
     }
-    // The right to set the clock alone: the service's token holds no other privilege.
-    char privileges[] = "SeSystemtimePrivilege\0";
-    SERVICE_REQUIRED_PRIVILEGES_INFOA required{privileges};
-    if (!::ChangeServiceConfig2A(service, SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required)) {
-        return ::GetLastError();
+    // The right to set the clock alone: the service's token holds no other privilege. Some
+    // systems (Wine among them) do not know this setting; the service then runs with LOCAL
+    // SERVICE's usual few rights, none of them an administrator's.
+    wchar_t privileges[] = L"SeSystemtimePrivilege\0";
+    SERVICE_REQUIRED_PRIVILEGES_INFOW required{privileges};
+    if (!::ChangeServiceConfig2W(service, SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_INVALID_LEVEL && error != ERROR_INVALID_PARAMETER) return error;
     }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kServiceSecurity, SDDL_REVISION_1,
