@@ -322,5 +322,20 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
     ExpectNoSettingsAndNoAutostart();
 }
 
+TEST_F(ServiceUnderScm, EndsItselfAfterAMinuteWithoutRequests) {
+    ASSERT_EQ(RunProgram(kInstallFolder, "/install-service"), 0u);
+    ASSERT_TRUE(RunningClockService(10000));
+    EXPECT_EQ(OutcomeOf(Send({1, 2, 3})), ServiceOutcome::BadRequest);
+    const auto last = Clock::now();
+    while (Status().dwCurrentState != SERVICE_STOPPED && Clock::now() - last < 80s) {
+        std::this_thread::sleep_for(250ms);
+    }
+    const auto idle = Clock::now() - last;
+    EXPECT_EQ(Status().dwCurrentState, DWORD(SERVICE_STOPPED));
+    EXPECT_GE(idle, 59s);
+    EXPECT_LT(idle, 70s);
+    ASSERT_EQ(RunProgram(kInstallFolder, "/uninstall-service"), 0u);
+}
+
 }  // namespace
 }  // namespace cs
