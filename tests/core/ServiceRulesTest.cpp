@@ -119,20 +119,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {60000, Plain(), A::Fetch, O::TooLarge, 54000.5}}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(ServiceGate, NoTimeAndUnhealthyAreRepeatedWithinTheMinute) {
-    for (const auto result : {FetchedTime::Result::NoTime, FetchedTime::Result::Unhealthy}) {
-        ServiceGate gate;
-        ASSERT_EQ(gate.Admit(Plain(), 11, 0).Kind, A::Fetch);
-        const ServiceAnswer answer = gate.Judge({result, 5, 46000.0, 0.0});
-        EXPECT_EQ(answer, (ServiceAnswer{result == FetchedTime::Result::NoTime ? O::NoTimeObtained
-                                                                               : O::Unhealthy}));
-        gate.Record(answer, 10000);
-        const Admission again = gate.Admit(Plain(3), 11, 20000);
-        EXPECT_EQ(again.Kind, A::Repeat);
-        EXPECT_EQ(again.Answer, answer);
-    }
-}
-
 struct ListCase {
     const char* Name;
     std::optional<std::string> Stored;
