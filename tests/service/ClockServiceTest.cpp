@@ -44,7 +44,7 @@ protected:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             list.push_back("127.0.0." + std::to_string(i + 2));
             m_servers.push_back(
-                std::make_unique<test::LoopbackDaytimeServer>(lines[i], 13, list.back()));
+                std::make_unique<test::LoopbackDaytimeServer>(lines[i], 13, list.back().c_str()));
         }
         m_service = std::make_unique<ClockService>(list, m_log, m_clock);
         return *m_service;

@@ -1,7 +1,5 @@
 // The clock service's Daytime client against servers on loopback addresses (every 127.x.x.x is
 // loopback), and its server list from the machine's registry (Wine's, in the test's prefix).
-#include "support/LoopbackSocket.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -69,17 +67,17 @@ TEST(FetchDaytimeLine, GivesUpWithinItsLimit) {
     EXPECT_EQ(FetchDaytimeLine("127.0.0.2:13", 5s), std::nullopt);
     EXPECT_EQ(FetchDaytimeLine("localhost", 5s), std::nullopt);
 
-    // The kernel completes the connection, but nobody accepts or sends.
-    WSADATA data;
-    ASSERT_EQ(::WSAStartup(MAKEWORD(2, 2), &data), 0);
-    const SOCKET silent = test::ListenOnLoopback(13, "127.0.0.5");
-    start = Clock::now();
-    EXPECT_EQ(FetchDaytimeLine("127.0.0.5", 1500ms), std::nullopt);
-    const auto took = Clock::now() - start;
-    EXPECT_GE(took, 1400ms);
-    EXPECT_LT(took, 3s);
-    ::closesocket(silent);
-    ::WSACleanup();
+    // A server that accepts and never sends, and one whose connection never completes: each
+    // costs the limit and no more.
+    const auto silent = test::LoopbackDaytimeServer::Silent("127.0.0.5");
+    const test::StalledListener stalled("127.0.0.6");
+    for (const char* address : {"127.0.0.5", "127.0.0.6"}) {
+        start = Clock::now();
+        EXPECT_EQ(FetchDaytimeLine(address, 1500ms), std::nullopt) << address;
+        const auto took = Clock::now() - start;
+        EXPECT_GE(took, 1400ms) << address;
+        EXPECT_LT(took, 3s) << address;
+    }
 }
 
 // Servers at 127.0.0.2, .3, ... answering as listed; a null reply is an address nobody serves,
@@ -112,7 +110,8 @@ TEST_P(AskServersTest, MovesOnToTheNextServerUntilOneGivesAHealthyTime) {
         }
         const std::string& reply = *c.Replies[i];
         servers.push_back(std::make_unique<test::LoopbackDaytimeServer>(
-            reply.size() == 2 && reply[0] == '@' ? Line(90, reply[1]) : reply, 13, list.back()));
+            reply.size() == 2 && reply[0] == '@' ? Line(90, reply[1]) : reply, 13,
+            list.back().c_str()));
     }
     const FetchedTime fetched = AskServers(list, c.First, 10s);
     EXPECT_EQ(fetched.Kind, c.Result);
