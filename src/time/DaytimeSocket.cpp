@@ -110,7 +110,10 @@ std::optional<std::string> FetchDaytimeLine(const std::string& address,
 FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first,
                        std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    FetchedTime fetched;
+    // Unhealthy only when every line that came said so; a line that is no time at all counts
+    // as no time.
+    bool unhealthy = false;
+    bool notATime = false;
     for (std::size_t k = 0; k < list.size(); ++k) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -124,20 +127,26 @@ FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first
             server = ParseDaytimeReply(*line);
         } catch (const Exception&) {
             // A line with fields that are no numbers or no real date is no time either.
+        }
+        if (server == 0.0) {
+            notATime = true;
             continue;
         }
-        if (server == 0.0) continue;
         if (ReportsUnhealthy(*line)) {
-            fetched.Kind = FetchedTime::Result::Unhealthy;
+            unhealthy = true;
             continue;
         }
+        FetchedTime fetched;
         fetched.Kind = FetchedTime::Result::Time;
         fetched.ServerIndex = static_cast<std::uint16_t>(index);
         fetched.Server = server;
         fetched.DifferenceDays = server - CurrentUtc();
         return fetched;
     }
-    return fetched;
+    FetchedTime none;
+    none.Kind =
+        unhealthy && !notATime ? FetchedTime::Result::Unhealthy : FetchedTime::Result::NoTime;
+    return none;
 }
 
 std::vector<std::string> ReadServiceServers() {

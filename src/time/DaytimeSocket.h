@@ -27,7 +27,8 @@ std::optional<std::string> FetchDaytimeLine(const std::string& address,
 
 // Asks the servers of list from first on, in order and wrapping round, each once, until one
 // gives a healthy line that is a time or limit has passed. The difference is taken against the
-// system's UTC time right after the line is read.
+// system's UTC time right after the line is read. Unhealthy when every line that came said its
+// server's clock must not be used.
 FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first,
                        std::chrono::milliseconds limit = kDaytimeAttemptLimit);
 

@@ -138,6 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
             "PastSilenceAndNonsense", {kNone, "\nhello\n", "", "@0"}, 0, R::Time, 3, {0, 1, 1, 1}},
         ListCase{"WrapsRound", {"@0", kNone, kNone}, 1, R::Time, 0, {1, 0, 0}},
         ListCase{"OnlyUnhealthy", {"@3", kNone}, 0, R::Unhealthy, 0, {1, 0}},
+        ListCase{"UnhealthyAndNonsense", {"@2", "\nhello\n"}, 0, R::NoTime, 0, {1, 1}},
         ListCase{"NotARealDate",
                  {"\n60000 25-02-30 02:42:17 00 0 0 50.0 UTC(NIST) *\n"},
                  0,
