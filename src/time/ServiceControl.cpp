@@ -94,7 +94,27 @@ void Print(const std::string& text) {
     ::FreeConsole();
 }
 
-DWORD Configure(SC_HANDLE service) {
+constexpr const char* kEventSourceKey =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\ClockSyncService";
+
+// The service's entries in the Application log, with its own program as their message file, so
+// that the event viewer shows their text.
+DWORD RegisterEventSourceKey(const std::string& executable) {
+    unique_hkey key;
+    LSTATUS error = ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kEventSourceKey, 0, nullptr, 0,
+                                      KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr);
+    if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);
+    error = ::RegSetValueExA(key.get(), "EventMessageFile", 0, REG_EXPAND_SZ,
+                             reinterpret_cast<const BYTE*>(executable.c_str()),
+                             static_cast<DWORD>(executable.size() + 1));
+    if (error != ERROR_SUCCESS) return static_cast<DWORD>(error);
+    const DWORD types = EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
+    return static_cast<DWORD>(::RegSetValueExA(key.get(), "TypesSupported", 0, REG_DWORD,
+                                               reinterpret_cast<const BYTE*>(&types),
+                                               sizeof types));
+}
+
+DWORD Configure(SC_HANDLE service, const std::string& executable) {
     SERVICE_DESCRIPTIONA description{const_cast<char*>(kDescription)};
     if (!::ChangeServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION, &description)) {
         return ::GetLastError();
@@ -117,7 +137,7 @@ DWORD Configure(SC_HANDLE service) {
     if (!::SetServiceObjectSecurity(service, DACL_SECURITY_INFORMATION, descriptor)) {
         return ::GetLastError();
     }
-    return ERROR_SUCCESS;
+    return RegisterEventSourceKey(executable);
 }
 
 }  // namespace
@@ -164,7 +184,7 @@ DWORD InstallClockService(const std::string& executable) {
             return ::GetLastError();
         }
     }
-    const DWORD error = Configure(service.get());
+    const DWORD error = Configure(service.get(), executable);
     if (error != ERROR_SUCCESS) {
         // Half a service, with rights it should not have, is worse than none.
         ::DeleteService(service.get());
@@ -191,8 +211,9 @@ DWORD UninstallClockService() {
     }
     if (!::DeleteService(service.get())) {
         const DWORD error = ::GetLastError();
-        return error == ERROR_SERVICE_MARKED_FOR_DELETE ? ERROR_SUCCESS : error;
+        if (error != ERROR_SERVICE_MARKED_FOR_DELETE) return error;
     }
+    ::RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kEventSourceKey, KEY_WOW64_64KEY, 0);
     return ERROR_SUCCESS;
 }
 

@@ -36,6 +36,8 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kInstallFolder = "C:\\Program Files\\ClockSync";
+constexpr const char* kEventSource =
+    "SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\ClockSyncService";
 
 std::string BuildFolder() {
     const std::string self = ExecutablePath();
@@ -179,6 +181,7 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
                   "\"" + std::string(kInstallFolder) + "\\ClockSyncService.exe\"");
         EXPECT_EQ(std::string(config->lpServiceStartName), "NT AUTHORITY\\LocalService");
     }
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kEventSource));
     EXPECT_EQ(Status().dwCurrentState, DWORD(SERVICE_STOPPED));
 
     // The program's request starts the service; the service asks its own loopback server and
@@ -319,6 +322,7 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
 
     ASSERT_EQ(RunProgram(kInstallFolder, "/uninstall-service"), 0u);
     EXPECT_FALSE(ClockServiceInstalled());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kEventSource));
     ExpectNoSettingsAndNoAutostart();
 }
 
