@@ -101,6 +101,7 @@ private:
     LRESULT OnCloseMessage();
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam);
     HWND FirstTabStop() const noexcept;
     void ShowForm();
     void PlaceForPosition();

@@ -62,7 +62,7 @@ void Label::SetTransparent(bool transparent) {
 }
 
 HBRUSH Label::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
     ::SetBkMode(dc, TRANSPARENT);
     // The STATIC fills its whole rectangle with this brush before it draws the text, so a new
     // text never shows over the old one.
@@ -193,12 +193,12 @@ void GroupBox::CreateParams(WindowParams& params) const {
 void GroupBox::HandleCreated() {
     UseClassicLook(Handle());
     cs::SetWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+                          reinterpret_cast<DWORD_PTR>(this));
 }
 
 HBRUSH GroupBox::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 
@@ -258,8 +258,8 @@ void Edit::SetText(std::string text) {
 }
 
 HBRUSH Edit::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 
@@ -299,8 +299,8 @@ void CheckBox::SetAlignment(Alignment alignment) {
 }
 
 HBRUSH CheckBox::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 
