@@ -241,7 +241,7 @@ void TfrmTzMain::CreateDesign() {
 
     // Only the icon's own behaviour acts: no events are assigned.
     TrayIcon1 = Make<TabfTrayIcon>("TrayIcon1");
-    TrayIcon1->SetHint("Veritan Clock Sync");
+    TrayIcon1->SetHint(kTrayTipName);
     Icon trayIcon;
     trayIcon.LoadFromResource(ModuleInstance(), "TRAYICON", 16);
     TrayIcon1->SetIcon(std::move(trayIcon));
@@ -457,6 +457,14 @@ void TfrmTzMain::SetWindowWaitCursor(bool wait) {
 
 void TfrmTzMain::SetApplicationWaitCursor(bool wait) {
     SetScreenCursor(wait ? Cursor::Wait : Cursor::Default);
+}
+
+void TfrmTzMain::SetTrayTip(const std::string& text) {
+    TrayIcon1->SetHint(text);
+}
+
+void TfrmTzMain::ShowTrayBalloon(const std::string& title, const std::string& text) {
+    TrayIcon1->ShowBalloon(title, text);
 }
 
 }  // namespace cs
