@@ -3,10 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <memory>
 #include <thread>
 
 #include "platform/Handles.h"
-#include "platform/Messages.h"
+#include "time/BackgroundWait.h"
 #include "time/ServiceControl.h"
 
 namespace cs {
@@ -107,21 +108,28 @@ std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
     return ParseAnswer(std::span<const std::uint8_t>(answer, moved));
 }
 
-std::optional<ServiceAnswer> AskClockService(const ServiceRequest& request,
-                                             std::chrono::milliseconds limit) {
-    const unique_handle_k done(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!done) return std::nullopt;
-    std::optional<ServiceAnswer> answer;
-    std::thread worker([&] {
-        answer = ExchangeWithService(request, limit);
-        ::SetEvent(done.get());
-    });
-    const HANDLE waits[] = {done.get()};
-    while (::MsgWaitForMultipleObjects(1, waits, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
-        ProcessPendingMessages();
+ServiceAnswerWait AskClockService(const ServiceRequest& request, std::chrono::milliseconds limit) {
+    // Shared with the worker, which may outlive this call when the program ends meanwhile; it
+    // ends by its own limit.
+    struct Exchange {
+        unique_handle_k Done{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        std::optional<ServiceAnswer> Answer;
+    };
+    const auto exchange = std::make_shared<Exchange>();
+    ServiceAnswerWait result;
+    if (!exchange->Done) return result;
+    std::thread([exchange, request, limit] {
+        exchange->Answer = ExchangeWithService(request, limit);
+        ::SetEvent(exchange->Done.get());
+    }).detach();
+    // A little beyond the worker's own limit, which it keeps.
+    const DWORD wait = static_cast<DWORD>(limit.count()) + 2000;
+    switch (WaitAnswering(exchange->Done.get(), wait)) {
+        case WaitEnd::Signalled: result.Answer = exchange->Answer; break;
+        case WaitEnd::Quit: result.Abandoned = true; break;
+        case WaitEnd::TimedOut: break;
     }
-    worker.join();
-    return answer;
+    return result;
 }
 
 }  // namespace cs

@@ -16,9 +16,15 @@ inline constexpr std::chrono::milliseconds kServiceAnswerLimit{30000};
 std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
                                                  std::chrono::milliseconds limit);
 
+struct ServiceAnswerWait {
+    std::optional<ServiceAnswer> Answer;
+    // The program is ending: the request was left to itself.
+    bool Abandoned = false;
+};
+
 // The same, on a worker thread of its own, while the calling (user-interface) thread goes on
 // dispatching its messages, so that every window keeps answering.
-std::optional<ServiceAnswer> AskClockService(const ServiceRequest& request,
-                                             std::chrono::milliseconds limit = kServiceAnswerLimit);
+ServiceAnswerWait AskClockService(const ServiceRequest& request,
+                                  std::chrono::milliseconds limit = kServiceAnswerLimit);
 
 }  // namespace cs

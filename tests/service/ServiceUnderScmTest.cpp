@@ -9,9 +9,11 @@
 #include <aclapi.h>
 #include <sddl.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <memory>
 #include <random>
 #include <string>
@@ -28,6 +30,11 @@
 #include "time/ServiceControl.h"
 #include "time/SyncTestSupport.h"
 #include "time/TimeZone.h"
+#include "support/Fakes.h"
+#include "support/OnlineInternet.h"
+#include "time/ClockSync.h"
+#include "time/DaytimeClient.h"
+#include "core/SyncDecision.h"
 
 namespace cs {
 namespace {
@@ -96,6 +103,19 @@ SERVICE_STATUS_PROCESS Status() {
                                reinterpret_cast<BYTE*>(&status), sizeof status, &needed);
     }
     return status;
+}
+
+// Asks the service control manager to stop the service and waits until it has.
+void StopService() {
+    const unique_handle<SC_HANDLE, ::CloseServiceHandle> manager(
+        ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const unique_handle<SC_HANDLE, ::CloseServiceHandle> service(
+        ::OpenServiceA(manager.get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS));
+    SERVICE_STATUS status{};
+    ::ControlService(service.get(), SERVICE_CONTROL_STOP, &status);
+    for (int i = 0; i < 100 && Status().dwCurrentState != SERVICE_STOPPED; ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
 }
 
 // The client end of the service's pipe, waiting while another caller is served; null when it
@@ -188,7 +208,8 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
     // Wine refuses the hour's step.
     const test::LoopbackDaytimeServer server(
         test::NistReply(CurrentUtc() + 3600.0 / kSecondsPerDay), 13, "127.0.0.2");
-    const std::optional<ServiceAnswer> answer = AskClockService({RequestKind::Synchronize, 0, 0});
+    const std::optional<ServiceAnswer> answer =
+        AskClockService({RequestKind::Synchronize, 0, 0}).Answer;
     ASSERT_TRUE(answer);
     EXPECT_EQ(answer->Outcome, ServiceOutcome::Refused);
     EXPECT_EQ(answer->SystemError, DWORD(ERROR_PRIVILEGE_NOT_HELD));
@@ -290,18 +311,8 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
     EXPECT_EQ(Status().dwProcessId, running.dwProcessId);
 
     // Stopped through the service control manager.
-    {
-        const unique_handle<SC_HANDLE, ::CloseServiceHandle> manager(
-            ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
-        const unique_handle<SC_HANDLE, ::CloseServiceHandle> service(
-            ::OpenServiceA(manager.get(), kServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS));
-        SERVICE_STATUS status{};
-        ASSERT_TRUE(::ControlService(service.get(), SERVICE_CONTROL_STOP, &status));
-        for (int i = 0; i < 100 && Status().dwCurrentState != SERVICE_STOPPED; ++i) {
-            std::this_thread::sleep_for(100ms);
-        }
-        EXPECT_EQ(Status().dwCurrentState, DWORD(SERVICE_STOPPED));
-    }
+    StopService();
+    EXPECT_EQ(Status().dwCurrentState, DWORD(SERVICE_STOPPED));
 
     // A pipe of that name made by another program while the service is stopped: the service
     // will not share it and the program does not talk to it.
@@ -339,6 +350,101 @@ TEST_F(ServiceUnderScm, EndsItselfAfterAMinuteWithoutRequests) {
     EXPECT_GE(idle, 59s);
     EXPECT_LT(idle, 70s);
     ASSERT_EQ(RunProgram(kInstallFolder, "/uninstall-service"), 0u);
+}
+
+// "Ping Now" where the service serves ServerAddress: each of its outcomes reaches the user as the
+// program's own synchronization would tell it. A fresh service for each case, so that its
+// once-a-minute rule starts anew.
+struct PingCase {
+    const char* Name;
+    double ServerAhead;  // seconds; NaN: nobody serves
+    char Health;
+    int Answer;                      // to the question, when one is asked
+    std::vector<std::string> Boxes;  // what each box shown says, in order
+    bool Recorded;                   // lblLastPing and LastPing set
+};
+
+void PrintTo(const PingCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class PingThroughService : public ServiceUnderScm,
+                           public ::testing::WithParamInterface<PingCase> {};
+
+TEST_P(PingThroughService, TellsEachOutcomeAsTheProgramDoes) {
+    const PingCase& c = GetParam();
+    ASSERT_EQ(RunProgram(kInstallFolder, "/install-service"), 0u);
+    StopService();
+    // Running before the line is made, so that its start takes nothing from the half second.
+    ASSERT_TRUE(RunningClockService(10000));
+    const test::SyncSettingsScope settings;
+    test::FakeMessageBoxes boxes;
+    boxes.Answer = c.Answer;
+    const ScopedSeam<IMessageBoxes> boxesSeam(boxes);
+    test::FakeClockSyncView view;
+    ServerAddress = "127.0.0.2";
+
+    std::unique_ptr<test::LoopbackDaytimeServer> server;
+    if (!std::isnan(c.ServerAhead)) {
+        // Wine sets the clock only for a step under half a second. The line names the next
+        // whole second, made half a second before it: the step is under half a second for as
+        // long as the service takes up to 0.8 s to set it.
+        const auto fraction = [] { return std::fmod(CurrentUtc() * kSecondsPerDay, 1.0); };
+        while (fraction() < 0.5 || fraction() > 0.6) ::Sleep(5);
+        std::string line = test::NistReply(CurrentUtc() + (c.ServerAhead + 0.5) / kSecondsPerDay);
+        line[line.find(" 50.0") - 1] = c.Health;
+        server = std::make_unique<test::LoopbackDaytimeServer>(line, 13, "127.0.0.2");
+    }
+    ClockSync(view).mnuPingClick();
+
+    ASSERT_EQ(boxes.Shown.size(), c.Boxes.size());
+    for (std::size_t i = 0; i < c.Boxes.size(); ++i) {
+        EXPECT_THAT(boxes.Shown[i].Text, ::testing::HasSubstr(c.Boxes[i]));
+        // The program's own hint is for where the service does not serve.
+        EXPECT_THAT(boxes.Shown[i].Text, ::testing::Not(::testing::HasSubstr(kServiceHintText)));
+    }
+    EXPECT_EQ(view.LastPing.has_value(), c.Recorded);
+    EXPECT_EQ(test::SyncSettingsScope::Raw("LastPing").has_value(), c.Recorded);
+    // Only the service asked the server, and each time once.
+    if (server) {
+        EXPECT_EQ(server->Connections(), c.Answer == IDYES ? 2 : 1);
+    }
+    EXPECT_EQ(Status().dwCurrentState, DWORD(SERVICE_RUNNING));
+}
+
+const double kNobody = std::nan("");
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, PingThroughService,
+    ::testing::Values(
+        PingCase{"Set", 0, '0', IDNO, {"System Clock is correct"}, true},
+        PingCase{"Refused", 3600, '0', IDNO, {"could not be set"}, false},
+        PingCase{"TooLargeNo", 16 * 3600.0, '0', IDNO, {"Set the System Clock"}, false},
+        PingCase{"TooLargeYes",
+                 16 * 3600.0,
+                 '0',
+                 IDYES,
+                 {"Set the System Clock", "could not be set"},
+                 false},
+        PingCase{"Unhealthy", 90, '2', IDNO, {std::string(kUnhealthyText)}, false},
+        PingCase{"NoTime", kNobody, '0', IDNO, {std::string(kCannotReachText)}, false}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(ServiceUnderScm, ServerTheServiceDoesNotServeIsAskedAsTodayWithTheHint) {
+    ASSERT_EQ(RunProgram(kInstallFolder, "/install-service"), 0u);
+    const test::SyncSettingsScope settings;
+    test::FakeMessageBoxes boxes;
+    const ScopedSeam<IMessageBoxes> boxesSeam(boxes);
+    test::OnlineInternet internet;
+    const ScopedSeam<IInternet> internetSeam(internet);
+    test::FakeClockSyncView view;
+    ServerAddress = "127.0.0.3";
+    const test::LoopbackDaytimeServer server(test::NistReply(CurrentUtc() + 90.0 / kSecondsPerDay),
+                                             13, "127.0.0.3");
+    ClockSync(view).mnuPingClick();
+    ASSERT_EQ(boxes.Shown.size(), 1u);
+    EXPECT_THAT(boxes.Shown[0].Text, ::testing::HasSubstr("could not be set"));
+    EXPECT_THAT(boxes.Shown[0].Text, ::testing::EndsWith(kServiceHintText));
+    EXPECT_EQ(server.Connections(), 1);
 }
 
 }  // namespace
