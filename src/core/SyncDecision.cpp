@@ -80,6 +80,10 @@ SyncDecision DecideSync(const SyncOutcome& outcome, SyncTrigger trigger,
             if (asked) {
                 decision.Message =
                     ClockNotSetText(outcome.Difference, outcome.Reason, outcome.PrivilegeMissing);
+                if (outcome.SuggestService) {
+                    decision.Message += kCrLf;
+                    decision.Message += kServiceHintText;
+                }
             }
             return decision;
 

@@ -32,6 +32,9 @@ struct SyncOutcome {
     // Refused: the system's reason, and whether it was the missing right to set the clock.
     std::string Reason;
     bool PrivilegeMissing = false;
+    // The program set (or tried to set) the clock itself, where the clock service would have
+    // had the right to: a refusal says so.
+    bool SuggestService = false;
 };
 
 // An outcome that carries nothing but its status.
@@ -72,6 +75,8 @@ inline constexpr std::string_view kCannotReachText =
     "preventing access to port 13";
 inline constexpr std::string_view kNoConnectionText =
     "No on-line connection to the internet currently exists.";
+inline constexpr std::string_view kServiceHintText =
+    "Installing ClockSync lets it set the clock without administrator rights.";
 inline constexpr std::string_view kUnhealthyText =
     "The time server reports that its own clock may be wrong, so the System Clock was not "
     "set.\r\n\r\nChoose another server under File > Time Servers.";

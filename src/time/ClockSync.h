@@ -4,6 +4,7 @@
 #include "core/DateTime.h"
 #include "core/SyncDecision.h"
 #include "time/ClockSource.h"
+#include "time/ServiceClockSource.h"
 
 namespace cs {
 
@@ -42,10 +43,13 @@ public:
 // nothing.
 class ClockSync {
 public:
-    // The program's own way of obtaining the time and setting the clock.
-    explicit ClockSync(IClockSyncView& view) : m_view(view), m_source(m_daytime) {}
+    // The program's own way of obtaining the time and setting the clock, or the clock service's
+    // where it can serve.
+    explicit ClockSync(IClockSyncView& view)
+        : m_view(view), m_service(m_daytime), m_source(m_service) {}
     // Another way, with the same decisions, messages and records.
-    ClockSync(IClockSyncView& view, IClockSource& source) : m_view(view), m_source(source) {}
+    ClockSync(IClockSyncView& view, IClockSource& source)
+        : m_view(view), m_service(m_daytime), m_source(source) {}
 
     // One synchronization: obtain the time and set the clock through the source, then show,
     // record and re-arm as the outcome asks. Returns the outcome (after the user's answer, when
@@ -67,6 +71,7 @@ private:
 
     IClockSyncView& m_view;
     DaytimeClockSource m_daytime;
+    ServiceClockSource m_service;
     IClockSource& m_source;
     bool m_busy = false;
     // The date-time text of the last set, empty while the clock was never set.

@@ -1,16 +1,23 @@
 #include <windows.h>
 
 #include <exception>
+#include <optional>
 
 #include "framework/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Seams.h"
+#include "time/ServiceControl.h"
 #include "ui/SetupCommands.h"
 #include "ui/Unit1.h"
 #include "ui/about.h"
 #include "ui/tzmain.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    // The installer's commands for the clock service come before anything else: such a start
+    // makes no window and reads or writes no setting or autostart entry.
+    if (const std::optional<int> exitCode = cs::RunServiceCommand(commandLine ? commandLine : "")) {
+        return *exitCode;
+    }
     try {
         // The installer's commands, before any window or setting is touched.
         if (const auto exitCode = cs::RunSetupCommand(commandLine ? commandLine : ""))

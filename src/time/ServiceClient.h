@@ -1,0 +1,30 @@
+#pragma once
+#include <chrono>
+#include <optional>
+
+#include "core/ServiceProtocol.h"
+
+namespace cs {
+
+// Long enough for the service to start, wait out a server's spacing and try its list.
+inline constexpr std::chrono::milliseconds kServiceAnswerLimit{30000};
+
+// Sends one request to the clock service over its pipe and waits for the answer, starting the
+// service when it is not running. Busy when the pipe stayed taken by other callers; nothing when
+// the service cannot be reached or what answered is not the service (another process that made
+// a pipe of that name) or not an answer.
+std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
+                                                 std::chrono::milliseconds limit);
+
+struct ServiceAnswerWait {
+    std::optional<ServiceAnswer> Answer;
+    // The program is ending: the request was left to itself.
+    bool Abandoned = false;
+};
+
+// The same, on a worker thread of its own, while the calling (user-interface) thread goes on
+// dispatching its messages, so that every window keeps answering.
+ServiceAnswerWait AskClockService(const ServiceRequest& request,
+                                  std::chrono::milliseconds limit = kServiceAnswerLimit);
+
+}  // namespace cs
