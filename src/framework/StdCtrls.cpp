@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "core/DisplayScale.h"
+
 #include "platform/Subclass.h"
 
 namespace cs {
@@ -82,20 +84,28 @@ void Label::FontChanged() {
     AdjustSize();
 }
 
+void Label::DpiChanged() {
+    Control::DpiChanged();
+    // Text does not grow in proportion with the scale: it is measured afresh.
+    AdjustSize();
+}
+
 void Label::AdjustSize() {
     if (!m_autoSize) return;
     const WindowDc screen(nullptr);
-    const SelectGuard font(screen.dc(), GetFont().Handle());
-    RECT text{0, 0, m_wordWrap ? Width() : 0, 0};
+    const SelectGuard font(screen.dc(), FontHandle());
+    // Measured at the window's resolution; the size kept is in design pixels that cover it.
+    RECT text{0, 0, m_wordWrap ? Scale(Width()) : 0, 0};
     UINT format = DT_CALCRECT | (m_wordWrap ? DT_WORDBREAK : DT_SINGLELINE);
     if (!m_showAccelChar) format |= DT_NOPREFIX;
     // An empty caption still takes a line's height.
     const std::string measured = Caption().empty() ? std::string(" ") : Caption();
     ::DrawTextA(screen.dc(), measured.c_str(), -1, &text, format);
-    const int width = Caption().empty() ? 0 : static_cast<int>(text.right);
+    const int width = Caption().empty() ? 0 : DesignPixelsCovering(text.right, Dpi());
+    const int textHeight = DesignPixelsCovering(text.bottom, Dpi());
     // A single line keeps the height it was given when its text fits: the designed rows of a
     // table stay the same whatever the font's metrics on this system.
-    const int height = m_wordWrap ? text.bottom : std::max<int>(Height(), text.bottom);
+    const int height = m_wordWrap ? textHeight : std::max<int>(Height(), textHeight);
     const int left = m_alignment == Alignment::Right ? Left() + Width() - width : Left();
     SetBounds(left, Top(), m_wordWrap ? Width() : width, height);
 }
@@ -193,7 +203,7 @@ void GroupBox::CreateParams(WindowParams& params) const {
 void GroupBox::HandleCreated() {
     UseClassicLook(Handle());
     cs::SetWindowSubclass(Handle(), &SubclassProc, kGroupBoxSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+                          reinterpret_cast<DWORD_PTR>(this));
 }
 
 HBRUSH GroupBox::ChildColor(HDC dc) {

@@ -28,6 +28,7 @@ public:
     void SetShowAccelChar(bool show);
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool wordWrap);
+    void DpiChanged() override;
 
 protected:
     void CreateParams(WindowParams& params) const override;
