@@ -11,7 +11,9 @@ int ScaleToDpi(int value, int dpi) noexcept {
 
 int DesignPixelsCovering(int pixels, int dpi) noexcept {
     if (dpi <= 0 || pixels <= 0) return pixels;
-    return static_cast<int>((static_cast<long long>(pixels) * kDesignDpi + dpi - 1) / dpi);
+    // Scaling rounds halves up: d design pixels cover pixels once d * dpi / 96 >= pixels - 1/2.
+    const long long halves = (2LL * pixels - 1) * (kDesignDpi / 2);
+    return static_cast<int>((halves + dpi - 1) / dpi);
 }
 
 int PictureScaleForDpi(int dpi) noexcept {
