@@ -83,6 +83,22 @@ ImageList* ImagesOf(const MenuItem& item) noexcept {
     return menu ? menu->Images() : nullptr;
 }
 
+// Limits drawing on dc to rect for as long as it lives; the clipping region before it comes back.
+class ClipTo {
+public:
+    ClipTo(HDC dc, const RECT& rect) : m_dc(dc), m_saved(::CreateRectRgn(0, 0, 0, 0)) {
+        if (::GetClipRgn(dc, m_saved.get()) != 1) m_saved.reset();
+        ::IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    }
+    ~ClipTo() { ::SelectClipRgn(m_dc, m_saved.get()); }
+    ClipTo(const ClipTo&) = delete;
+    ClipTo& operator=(const ClipTo&) = delete;
+
+private:
+    HDC m_dc;
+    unique_handle<HRGN, detail::DeleteGdiObject> m_saved;
+};
+
 bool IsBarItem(const MenuItem& item) noexcept {
     const Menu* menu = item.GetParentMenu();
     return menu && dynamic_cast<const MainMenu*>(menu) && item.Parent() == &menu->Items();
@@ -227,6 +243,12 @@ void TXPMenu::PaintOpenBarItem(Component& sender, Canvas& canvas, bool rightToLe
     const int dpi = PaintDpi();
     const auto S = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
     const int pen = S(1);
+    // A pen wider than a pixel is centred on its line: the outline along the left and top edges
+    // goes that much inwards, so that it stays inside the item.
+    const int lo = l + pen / 2, to = t + pen / 2;
+    // Nothing may reach into the neighbouring items, which are not painted again when the menu
+    // closes.
+    const ClipTo clip(canvas.Handle(), rect);
     canvas.SetBrushColor(colors.IconColumn);
     canvas.FillRect(rect);
     canvas.SetPenColor(colors.FrameLine, pen);
@@ -235,9 +257,9 @@ void TXPMenu::PaintOpenBarItem(Component& sender, Canvas& canvas, bool rightToLe
         // An outline open at the bottom, joining the drop-down menu, with a soft shadow at its
         // right that fades over seven pixels.
         const Color base = colors.BarFill;
-        canvas.MoveTo(l, b - S(1));
-        canvas.LineTo(l, t);
-        canvas.LineTo(r - S(8), t);
+        canvas.MoveTo(lo, b - S(1));
+        canvas.LineTo(lo, to);
+        canvas.LineTo(r - S(8), to);
         canvas.LineTo(r - S(8), b);
 
         const auto fill = [&](int fl, int ft, int fr, int fb, int amount) {
@@ -279,9 +301,9 @@ void TXPMenu::PaintOpenBarItem(Component& sender, Canvas& canvas, bool rightToLe
     }
 
     canvas.SetBrushColor(colors.ShadowFill);
-    canvas.MoveTo(l, b - S(1));
-    canvas.LineTo(l, t);
-    canvas.LineTo(r - S(3), t);
+    canvas.MoveTo(lo, b - S(1));
+    canvas.LineTo(lo, to);
+    canvas.LineTo(r - S(3), to);
     canvas.LineTo(r - S(3), b);
     canvas.FillRect(RECT{r - S(2), t + S(2), r, b});
 }

@@ -474,10 +474,11 @@ LRESULT Form::OnDpiChangedMessage(WPARAM wParam, LPARAM lParam) {
 void Form::DpiChanged() {
     FontHandle();
     for (Control* child : std::vector<Control*>(Controls())) child->DpiChanged();
-    // The suggested size is the old one scaled; the client area is exactly the design's.
-    UpdateWindowSize();
     for (Component* component : std::vector<Component*>(Components()))
         if (auto* menu = dynamic_cast<cs::Menu*>(component)) menu->Remeasure();
+    // The suggested size is the old one scaled; the client area is exactly the design's, below
+    // a menu bar of the new scale.
+    UpdateWindowSize();
     OnDpiChange(*this);
     ::RedrawWindow(Handle(), nullptr, nullptr,
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);

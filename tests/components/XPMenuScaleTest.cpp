@@ -80,7 +80,7 @@ protected:
 
     static constexpr int kWidth = 400, kHeight = 120, kLeft = 10, kTop = 6;
     test::ClassicColors scheme;
-    TestForm* form = app.CreateForm<TestForm>();
+    test::TestForm* form = app.CreateForm<test::TestForm>();
     PopupMenu* popup = new PopupMenu(form);
     TXPMenu* painter = new TXPMenu(form);
 
