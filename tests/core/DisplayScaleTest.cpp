@@ -27,26 +27,6 @@ INSTANTIATE_TEST_SUITE_P(Dpis, PictureScale,
                                            PictureCase{288, 200}),
                          [](const auto& info) { return std::to_string(info.param.Dpi) + "dpi"; });
 
-struct ScaleCase {
-    int Value;
-    int Dpi;
-    int Scaled;
-};
-
-class Scaling : public ::testing::TestWithParam<ScaleCase> {};
-
-// As MulDiv rounds: halves away from zero, negative heights as their positive counterparts.
-TEST_P(Scaling, RoundsAsMulDiv) {
-    EXPECT_EQ(ScaleToDpi(GetParam().Value, GetParam().Dpi), GetParam().Scaled);
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, Scaling,
-                         ::testing::Values(ScaleCase{11, 144, 17}, ScaleCase{-11, 144, -17},
-                                           ScaleCase{1, 144, 2}, ScaleCase{5, 120, 6},
-                                           ScaleCase{7, 120, 9}, ScaleCase{24, 192, 48},
-                                           ScaleCase{381, 144, 572}, ScaleCase{13, 96, 13},
-                                           ScaleCase{0, 192, 0}));
-
 // A text measured at a display scale still fits once its design width is scaled back, and one
 // design pixel fewer would cut it.
 TEST(DesignPixelsCovering, IsTheSmallestWidthThatStillFits) {
