@@ -15,7 +15,8 @@ datetime.bmp, readme.bmp, website.bmp, about.bmp
 banner.bmp     the maker's 150 x 27 banner, 24-bit, on the window's dark grey
 
 Every picture but the icon also comes for 150% and 200% displays, as NAME-150.bmp and
-NAME-200.bmp: the glyphs 24 and 32 pixels square, the banner 225 x 41 and 300 x 54.
+NAME-200.bmp: the glyphs 24 and 32 pixels square, the banner 225 x 41 and 300 x 54 (256 colours
+of its own, a third of the size).
 
 Standard library only, so it runs on any machine that builds the program. Shapes are sampled
 several times per pixel (a mask per shape) and composited with their coverage, which gives
@@ -278,6 +279,43 @@ def bmp24_bytes(rows):
 # The standard 16-colour (VGA) palette in the order Windows uses for 4-bit pictures.
 VGA16 = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0xC0C0C0,
          0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF]
+
+
+def median_cut(colours, count):
+    """count palette colours for the (r, g, b) colours: boxes split at the median of their
+    widest channel, each box's mean its colour."""
+    boxes = [list(colours)]
+    while len(boxes) < count:
+        splittable = [b for b in boxes if len(set(b)) > 1]
+        if not splittable:
+            break
+        box = max(splittable, key=lambda b: max(max(c[k] for c in b) - min(c[k] for c in b)
+                                                for k in range(3)))
+        channel = max(range(3), key=lambda k: max(c[k] for c in box) - min(c[k] for c in box))
+        box.sort(key=lambda c: c[channel])
+        boxes.remove(box)
+        half = len(box) // 2
+        boxes += [box[:half], box[half:]]
+    return [tuple(int(round(sum(c[k] for c in b) / len(b))) for k in range(3)) for b in boxes]
+
+
+def bmp8_bytes(rows):
+    """Opaque RGBA rows into an 8-bit BMP with a palette of their own: a third of the 24-bit
+    picture, for the large banners that the program carries beside the 100% one."""
+    height, width = len(rows), len(rows[0])
+    pixels = [px[:3] for row in rows for px in row]
+    palette = median_cut(pixels, 256)
+    nearest = {}
+    for c in set(pixels):
+        nearest[c] = min(range(len(palette)),
+                         key=lambda i: sum((a - b) ** 2 for a, b in zip(c, palette[i])))
+    stride = (width + 3) & ~3
+    data = bytearray()
+    for row in reversed(rows):
+        data.extend(bytes(nearest[px[:3]] for px in row).ljust(stride, b"\0"))
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
+    info = bitmap_info(width, height, 8, len(data), len(palette))
+    return bmp_file(info + table + bytes(data), 14 + 40 + len(table))
 
 
 def rgb8(value):
@@ -843,7 +881,7 @@ def main():
     banner = draw_banner()
     for percent in SCALES:
         write(os.path.join(out, "banner" + SUFFIX[percent] + ".bmp"),
-              bmp24_bytes(banner if percent == 100 else draw_banner(percent)))
+              bmp24_bytes(banner) if percent == 100 else bmp8_bytes(draw_banner(percent)))
     icons = [icon for icon in icons if len(icon) <= 48]
 
     if args.preview:
