@@ -16,13 +16,15 @@ whatever address the request names.
 """
 import argparse
 import datetime
+import select
 import socket
 import threading
 import time
 
 # Replies are led by a line feed, as real servers send them: WinInet takes a reply's first line
 # for a missing HTTP status line and drops it.
-MODES = ("current", "offset", "junk", "month00", "closed")
+MODES = ("current", "offset", "junk", "month00", "closed", "silent", "stalled",
+         "unhealthy")
 
 
 class State:
@@ -58,6 +60,10 @@ def daytime_reply(state: State) -> bytes:
         mode, offset = state.mode, state.offset
     if mode in ("current", "offset"):
         return nist_line(aimed_time(offset if mode == "offset" else 0.0)).encode()
+    if mode == "unhealthy":
+        # The time as it is, from a server that says its own clock is off by more than 5 s.
+        line = nist_line(aimed_time(0.0))
+        return line.replace(" 0 0 ", " 0 2 ", 1).encode()
     if mode == "junk":
         return b"\nThis is not the time you are looking for.\n"
     if mode == "month00":
@@ -83,6 +89,17 @@ def finish(conn: socket.socket) -> None:
 def serve_daytime(conn: socket.socket, state: State) -> None:
     with state.lock:
         state.daytime += 1
+        mode = state.mode
+    if mode == "silent":
+        # Accepts, then neither answers nor closes for longer than any client waits.
+        try:
+            conn.settimeout(60)
+            while conn.recv(4096):
+                pass
+        except OSError:
+            pass
+        conn.close()
+        return
     try:
         conn.sendall(daytime_reply(state))
     except OSError:
@@ -135,9 +152,12 @@ class Listener:
         self.port = port
         self.handler = handler
         self.sock = None
+        self.fillers = []
         self.lock = threading.Lock()
 
     def open(self) -> None:
+        if self.fillers:
+            self.close()
         with self.lock:
             if self.sock is not None:
                 return
@@ -152,12 +172,34 @@ class Listener:
         # A closed port refuses connections, as a host without a Daytime server does.
         with self.lock:
             sock, self.sock = self.sock, None
+            fillers, self.fillers = self.fillers, []
+        for filler in fillers:
+            filler.close()
         if sock is not None:
             try:
                 sock.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
             sock.close()
+
+    def stall(self) -> None:
+        """Listens without accepting, the accept queue filled by connections of its own: the
+        kernel then drops every further connection request, and a client's connect never
+        completes, as behind a firewall that drops the packets."""
+        self.close()
+        with self.lock:
+            sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+            sock.bind(("127.0.0.1", self.port))
+            sock.listen(0)
+            self.sock = sock
+            for _ in range(16):
+                filler = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+                filler.setblocking(False)
+                filler.connect_ex(("127.0.0.1", self.port))
+                self.fillers.append(filler)
+                if not select.select([], [filler], [], 0.2)[1]:
+                    break
 
     def accept(self, sock: socket.socket) -> None:
         while True:
@@ -188,6 +230,8 @@ def serve_control(conn: socket.socket, state: State, daytime: Listener) -> None:
                 state.offset = float(words[2]) if len(words) > 2 else 0.0
             if words[1] == "closed":
                 daytime.close()
+            elif words[1] == "stalled":
+                daytime.stall()
             else:
                 daytime.open()
             answer = "ok"

@@ -283,6 +283,21 @@ void TabfTrayIcon::UpdateTrayIcon() {
     Shell().NotifyIcon(NIM_MODIFY, m_notifyData);
 }
 
+void TabfTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!m_visible) return;
+    NOTIFYICONDATAA data{};
+    data.cbSize = kNotifyIconDataBalloonSize;
+    data.hWnd = Handle();
+    data.uID = static_cast<UINT>(m_iconId);
+    data.uFlags = NIF_INFO;
+    std::strncpy(data.szInfoTitle, title.c_str(), sizeof data.szInfoTitle - 1);
+    std::strncpy(data.szInfo, text.c_str(), sizeof data.szInfo - 1);
+    // Milliseconds; shells since Vista take the system's own time instead.
+    data.uTimeout = 10000;
+    data.dwInfoFlags = NIIF_INFO;
+    Shell().NotifyIcon(NIM_MODIFY, data);
+}
+
 void TabfTrayIcon::ShowTrayIcon() {
     m_flags |= NIF_ICON;
     InsertToTray();
@@ -469,12 +484,12 @@ bool TabfTrayIcon::ProgramEnding() const noexcept {
 void TabfTrayIcon::InstallHook() {
     Application* application = Application::Current();
     if (!application || !application->Handle()) return;
-    application->WatchWindow(this, [this, window = application->Handle()](
-                                       UINT message, WPARAM wParam, LPARAM lParam) {
-        Guarded([&] { HandleApplicationMessage(window, message, wParam, lParam); });
-        // A window that goes before this component takes the watch with it.
-        if (message == WM_NCDESTROY) RemoveHook();
-    });
+    application->WatchWindow(
+        this, [this, window = application->Handle()](UINT message, WPARAM wParam, LPARAM lParam) {
+            Guarded([&] { HandleApplicationMessage(window, message, wParam, lParam); });
+            // A window that goes before this component takes the watch with it.
+            if (message == WM_NCDESTROY) RemoveHook();
+        });
     m_hookedWindow = application->Handle();
 }
 

@@ -23,6 +23,10 @@ static_assert(kNotifyIconDataV1Size == NOTIFYICONDATAA_V1_SIZE);
 static_assert(kNotifyIconDataV1Size == (sizeof(void*) == 4 ? 88 : 104),
               "six 32-bit fields and the tip; on 64-bit the handles are 8 bytes and aligned");
 
+// The record with a balloon's title and text: the icon's own requests keep the first layout, a
+// balloon needs this later one.
+inline constexpr DWORD kNotifyIconDataBalloonSize = NOTIFYICONDATAA_V2_SIZE;
+
 // The message the shell sends to the hidden window about mouse actions on the icon.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 211;
 static_assert(kTrayCallbackMessage == 1235);
@@ -156,6 +160,9 @@ public:
     virtual void ShowTrayIcon();
     // Also gives back what minimizing to the tray took away: the application and a hidden owner.
     virtual void HideTrayIcon();
+    // A notification balloon (NIF_INFO, the information icon) over the icon, when it is shown.
+    // The title is cut to 63 characters, the text to 255.
+    virtual void ShowBalloon(const std::string& title, const std::string& text);
     // The pop-up menu at the cursor; returns when it has closed.
     virtual void PopupAtCursor();
     virtual void ShowApplication();

@@ -176,6 +176,17 @@ void TXPMenu::ResolveColors(const Canvas& canvas) {
     c.SelectText = m_font.GetColor();
     c.SelectFrame = kColorHighlight;
     c.CheckFrame = kColorHighlight;
+    if (HighContrastOn()) {
+        // The scheme's own colours, untinted: a tint of a dark scheme's face would put its
+        // light text on a light ground. The tick is drawn in black, so its box stays white.
+        c.Background = c.IconColumn = c.BarFill = c.ShadowFill = kColorMenu;
+        c.SelectFill = kColorHighlight;
+        c.SelectText = Color::System(COLOR_HIGHLIGHTTEXT);
+        c.DisabledText = Color::System(COLOR_GRAYTEXT);
+        c.SeparatorLine = c.FrameLine = c.CheckFrame = kColorMenuText;
+        c.CheckFill = c.CheckFillSelected = kColorWhite;
+        return;
+    }
     if (m_deepColor) {
         c.Background = Tint(canvas, kColorBtnFace, 86);
         c.IconColumn = Tint(canvas, kColorBtnFace, 16);

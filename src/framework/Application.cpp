@@ -108,14 +108,23 @@ LRESULT Application::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // A copy: watchers come and go while a message passes.
     const auto watchers = m_watchers;
     for (auto at = watchers.rbegin(); at != watchers.rend(); ++at) {
-        const bool stillWatching = std::any_of(m_watchers.begin(), m_watchers.end(),
-                                               [&](const auto& w) { return w.second == at->second; });
+        const bool stillWatching =
+            std::any_of(m_watchers.begin(), m_watchers.end(),
+                        [&](const auto& w) { return w.second == at->second; });
         if (stillWatching) (*at->second)(message, wParam, lParam);
     }
     switch (message) {
         case WM_CLOSE: return OnClose();
+        // The hidden window hears of them even while every form is hidden.
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE: return OnSettingChange(message, wParam, lParam);
         default: return ::DefWindowProcA(m_window, message, wParam, lParam);
     }
+}
+
+LRESULT Application::OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam) {
+    RefreshHighContrast(message == WM_SYSCOLORCHANGE);
+    return ::DefWindowProcA(m_window, message, wParam, lParam);
 }
 
 // Closing the application window (from its system menu) is closing the main form.

@@ -82,6 +82,7 @@ private:
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     void AttachHandle(HWND window) noexcept { m_window = window; }
     LRESULT OnClose();
+    LRESULT OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam);
 
     static Application* s_current;
     HWND m_window = nullptr;

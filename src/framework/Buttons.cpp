@@ -55,7 +55,7 @@ void FlatButton::Redraw() const noexcept {
 }
 
 HBRUSH FlatButton::ChildColor(HDC dc) {
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 
@@ -95,8 +95,7 @@ void FlatButton::DrawItem(const DRAWITEMSTRUCT& item) {
         place.right = place.left + textWidth;
         place.bottom = place.top + textHeight;
         ::SetBkMode(dc, TRANSPARENT);
-        ::SetTextColor(
-            dc, Enabled() ? GetFont().GetColor().ToColorRef() : ::GetSysColor(COLOR_GRAYTEXT));
+        ::SetTextColor(dc, Enabled() ? TextColor().ToColorRef() : ::GetSysColor(COLOR_GRAYTEXT));
         ::DrawTextA(dc, caption.c_str(), -1, &place, DT_SINGLELINE);
     }
 }

@@ -35,6 +35,8 @@ protected:
     void HandleCreated() override;
     HBRUSH ChildColor(HDC dc) override;
     void DrawItem(const DRAWITEMSTRUCT& item) override;
+    Color ContrastColor() const noexcept override { return Color::System(COLOR_BTNFACE); }
+    Color ContrastTextColor() const noexcept override { return Color::System(COLOR_BTNTEXT); }
     // The clicks come from the mouse handling below, not from the system's button.
     void Command(WORD) override {}
 

@@ -10,6 +10,23 @@ namespace {
 
 Cursor g_screenCursor = Cursor::Default;
 
+std::optional<bool> g_highContrast;          // as last read; nothing until first needed
+std::optional<bool> g_highContrastOverride;  // a test's decision
+
+bool ReadHighContrast() noexcept {
+    if (g_highContrastOverride) return *g_highContrastOverride;
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    if (!::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)) return false;
+    return (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+BOOL CALLBACK RepaintWindow(HWND window, LPARAM) noexcept {
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
 // Asks the window under the pointer, if it is one of this thread's, to set its cursor again.
 void RefreshCursor() noexcept {
     POINT point{};
@@ -22,6 +39,24 @@ void RefreshCursor() noexcept {
 }
 
 }  // namespace
+
+bool HighContrastOn() noexcept {
+    if (!g_highContrast) g_highContrast = ReadHighContrast();
+    return *g_highContrast;
+}
+
+void RefreshHighContrast(bool colorsChanged) {
+    const bool was = HighContrastOn();
+    g_highContrast = ReadHighContrast();
+    // All of the program's windows belong to this thread.
+    if (colorsChanged || *g_highContrast != was)
+        ::EnumThreadWindows(::GetCurrentThreadId(), &RepaintWindow, 0);
+}
+
+void OverrideHighContrast(std::optional<bool> on) {
+    g_highContrastOverride = on;
+    RefreshHighContrast(true);
+}
 
 Cursor ScreenCursor() noexcept {
     return g_screenCursor;
@@ -253,8 +288,16 @@ void Control::SetCursor(Cursor cursor) {
     RefreshCursor();
 }
 
+Color Control::PaintColor() const noexcept {
+    return HighContrastOn() ? ContrastColor() : m_color;
+}
+
+Color Control::TextColor() const noexcept {
+    return HighContrastOn() ? ContrastTextColor() : m_font.GetColor();
+}
+
 HBRUSH Control::BackgroundBrush() const {
-    const COLORREF color = m_color.ToColorRef();
+    const COLORREF color = PaintColor().ToColorRef();
     if (!m_brush || color != m_brushColor) {
         m_brush.reset(::CreateSolidBrush(color));
         m_brushColor = color;

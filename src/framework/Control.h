@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,17 @@ namespace cs {
 // daily synchronization runs); it wins over every control's own cursor.
 Cursor ScreenCursor() noexcept;
 void SetScreenCursor(Cursor cursor);
+
+// While the system's High Contrast mode is on, the controls paint in the system's colours instead
+// of the design's, so that the user's scheme decides what is readable. The mode is read from the
+// system (SPI_GETHIGHCONTRAST) when first needed and again when the windows hear of a change.
+bool HighContrastOn() noexcept;
+// Reads the mode again; when it changed, or when the system's colours did, every window of the
+// program is painted afresh.
+void RefreshHighContrast(bool colorsChanged);
+// Decides the mode in place of the system (a test's way to drive it); nullopt hands it back.
+// The windows are painted afresh as after a change.
+void OverrideHighContrast(std::optional<bool> on);
 
 // A visible control: always a real window, a child of its parent control's window, so that
 // screen readers and automation see it and read its text. Position and size are in pixels at
@@ -74,7 +86,11 @@ public:
     Cursor GetCursor() const noexcept { return m_cursor; }
     void SetCursor(Cursor cursor);
 
-    // A solid brush of the control's colour, for painting its background and its children's.
+    // The colours the control paints in now: its own colour and its font's, or in High Contrast
+    // the system's.
+    Color PaintColor() const noexcept;
+    Color TextColor() const noexcept;
+    // A solid brush of PaintColor, for painting its background and its children's.
     HBRUSH BackgroundBrush() const;
     void Invalidate() const noexcept;
     // The GDI font, made for the control's resolution.
@@ -123,6 +139,11 @@ protected:
     virtual void DrawItem(const DRAWITEMSTRUCT& item);
     // WM_COMMAND notification codes.
     virtual void Command(WORD code);
+
+    // The system's colours that stand for the control's own in High Contrast: those of a
+    // window's contents, unless it is a button or holds buttons.
+    virtual Color ContrastColor() const noexcept { return Color::System(COLOR_WINDOW); }
+    virtual Color ContrastTextColor() const noexcept { return Color::System(COLOR_WINDOWTEXT); }
 
     virtual void FontChanged();
     virtual void ColorChanged();

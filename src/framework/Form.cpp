@@ -411,8 +411,16 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
         case WM_ACTIVATE: return OnActivate(message, wParam, lParam);
         case WM_DPICHANGED: return OnDpiChangedMessage(wParam, lParam);
+        case WM_SYSCOLORCHANGE:
+        case WM_SETTINGCHANGE: return OnSettingChange(message, wParam, lParam);
         default: return Control::WindowProc(message, wParam, lParam);
     }
+}
+
+// High Contrast going on or off comes as a setting change and a colour change.
+LRESULT Form::OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam) {
+    RefreshHighContrast(message == WM_SYSCOLORCHANGE);
+    return Control::WindowProc(message, wParam, lParam);
 }
 
 LRESULT Form::OnCloseMessage() {

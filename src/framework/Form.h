@@ -112,6 +112,7 @@ private:
     LRESULT OnDpiChangedMessage(WPARAM wParam, LPARAM lParam);
     // The outer size for the client size at the window's scale.
     SIZE OuterSize(DWORD style, DWORD exStyle) const noexcept;
+    LRESULT OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam);
     HWND FirstTabStop() const noexcept;
     void ShowForm();
     void PlaceForPosition();

@@ -38,10 +38,11 @@ UINT AllocateCommand(MenuItem* item) {
     return command;
 }
 
-// The item that a WM_MEASUREITEM or WM_DRAWITEM is about, if it is still one of ours.
+// The item that a WM_MEASUREITEM or WM_DRAWITEM is about, if it is still one of ours. The data is
+// only compared, never followed: the message may come from anywhere.
 MenuItem* ItemOf(UINT command, ULONG_PTR data) noexcept {
     MenuItem* item = MenuItem::FromCommand(command);
-    return item == reinterpret_cast<MenuItem*>(data) ? item : nullptr;
+    return item && item->ItemData() == data ? item : nullptr;
 }
 
 // The system's menu font, for measuring and drawing an item that has no handler of its own.
@@ -170,6 +171,16 @@ std::string ShortCutToText(int shortCut) {
     return text + name;
 }
 
+std::string PlainCaption(const std::string& caption) {
+    std::string text;
+    text.reserve(caption.size());
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && ++i == caption.size()) break;  // a mark at the end marks nothing
+        text += caption[i];
+    }
+    return text;
+}
+
 char AccessKeyOf(const std::string& caption) noexcept {
     for (size_t i = 0; i + 1 < caption.size(); ++i) {
         if (caption[i] != '&') continue;
@@ -182,6 +193,9 @@ char AccessKeyOf(const std::string& caption) noexcept {
 // ---- MenuItem -------------------------------------------------------------------------------
 
 MenuItem::MenuItem(Component* owner) : Component(owner), m_command(AllocateCommand(this)) {
+    m_data.Accessible.dwMSAASignature = static_cast<DWORD>(MSAA_MENU_SIG);
+    m_data.Item = this;
+    UpdateAccessibleName();
     NotifyInsertion();
 }
 
@@ -273,6 +287,7 @@ Component* MenuItem::GetParentComponent() const noexcept {
 void MenuItem::SetCaption(std::string caption) {
     if (caption == m_caption) return;
     m_caption = std::move(caption);
+    UpdateAccessibleName();
     UpdatePlatformItem();
     MenuChanged();
 }
@@ -334,6 +349,22 @@ void MenuItem::Click() {
     OnClick(*this);
 }
 
+// The platform's entry points at m_data, so the new name is read from the next request on. A
+// separator has no name to read.
+void MenuItem::UpdateAccessibleName() {
+    m_accessibleName.clear();
+    if (!IsLine()) {
+        const std::string text = PlainCaption(m_caption);
+        const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(),
+                                                 static_cast<int>(text.size()), nullptr, 0);
+        m_accessibleName.resize(static_cast<size_t>(std::max(length, 0)));
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                              m_accessibleName.data(), length);
+    }
+    m_data.Accessible.cchWText = static_cast<DWORD>(m_accessibleName.size());
+    m_data.Accessible.pszWText = m_accessibleName.data();
+}
+
 void MenuItem::UpdatePlatformItem(bool insert) {
     if (!m_parent || !m_parent->m_handle) return;
     const Menu* menu = GetParentMenu();
@@ -346,7 +377,7 @@ void MenuItem::UpdatePlatformItem(bool insert) {
                   (m_enabled ? MFS_ENABLED : MFS_DISABLED) | (m_default ? MFS_DEFAULT : 0);
     info.wID = m_command;
     info.hSubMenu = m_handle.get();
-    info.dwItemData = reinterpret_cast<ULONG_PTR>(this);
+    info.dwItemData = ItemData();
     // The text stays with an owner-drawn item too, for screen readers and access keys.
     std::string text = m_caption;
     if (!IsLine()) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <windows.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ using MeasureItemEvent = Event<MenuItem&, Canvas&, int&, int&>;
 // The access key of a caption: the character after a single "&" ("&&" stands for "&"), or 0.
 char AccessKeyOf(const std::string& caption) noexcept;
 
+// A caption as it reads: without its access-key marks, "&&" being one "&".
+std::string PlainCaption(const std::string& caption);
+
 // The display text of a shortcut ("Shift+Ctrl+F5"); empty for 0.
 std::string ShortCutToText(int shortCut);
 
@@ -35,6 +39,13 @@ bool ReadNonClientMetrics(NONCLIENTMETRICSA& metrics) noexcept;
 // and enabled state of every item, also while the menu is owner-drawn.
 class MenuItem : public Component {
 public:
+    // What the platform's item data points to. The accessibility layer reads the name of an
+    // owner-drawn item from an MSAAMENUINFO at the start of its data; the item itself follows.
+    struct PlatformData {
+        MSAAMENUINFO Accessible;
+        MenuItem* Item;
+    };
+
     explicit MenuItem(Component* owner);
     ~MenuItem() override;
 
@@ -90,6 +101,8 @@ public:
     // item, the menu itself.
     HMENU Handle() const noexcept { return m_handle.get(); }
     UINT Command() const noexcept { return m_command; }
+    // The data of this item's platform entry, as WM_MEASUREITEM and WM_DRAWITEM bring it.
+    ULONG_PTR ItemData() const noexcept { return reinterpret_cast<ULONG_PTR>(&m_data); }
 
     // Raised for a command, and for an item with a submenu each time the submenu opens.
     virtual void Click();
@@ -112,6 +125,7 @@ private:
     void UpdatePlatformItem(bool insert = false);
     void UpdateTree();
     void MenuChanged() const;
+    void UpdateAccessibleName();
 
     std::string m_caption;
     bool m_checked = false;
@@ -132,6 +146,9 @@ private:
     std::vector<MenuItem*> m_items;
     unique_hmenu m_handle;
     UINT m_command = 0;
+    // The caption as screen readers read it; m_data points into it.
+    std::wstring m_accessibleName;
+    PlatformData m_data{};
 };
 
 // A menu: a root item whose sub-items are its top-level items.

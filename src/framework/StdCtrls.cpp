@@ -64,7 +64,7 @@ void Label::SetTransparent(bool transparent) {
 }
 
 HBRUSH Label::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
     ::SetBkMode(dc, TRANSPARENT);
     // The STATIC fills its whole rectangle with this brush before it draws the text, so a new
     // text never shows over the old one.
@@ -227,8 +227,8 @@ void GroupBox::HandleCreated() {
 }
 
 HBRUSH GroupBox::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 
@@ -288,8 +288,8 @@ void Edit::SetText(std::string text) {
 }
 
 HBRUSH Edit::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 
@@ -329,8 +329,8 @@ void CheckBox::SetAlignment(Alignment alignment) {
 }
 
 HBRUSH CheckBox::ChildColor(HDC dc) {
-    ::SetTextColor(dc, GetFont().GetColor().ToColorRef());
-    ::SetBkColor(dc, GetColor().ToColorRef());
+    ::SetTextColor(dc, TextColor().ToColorRef());
+    ::SetBkColor(dc, PaintColor().ToColorRef());
     return BackgroundBrush();
 }
 

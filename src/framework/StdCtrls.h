@@ -67,6 +67,9 @@ public:
 protected:
     void CreateParams(WindowParams& params) const override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    // A box of tool buttons takes the buttons' face.
+    Color ContrastColor() const noexcept override { return Color::System(COLOR_BTNFACE); }
+    Color ContrastTextColor() const noexcept override { return Color::System(COLOR_BTNTEXT); }
 
 private:
     LRESULT OnPaint();

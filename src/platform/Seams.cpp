@@ -42,8 +42,8 @@ F* Function(HMODULE module, const char* name) noexcept {
 class Win32Internet final : public IInternet {
 public:
     BOOL GetConnectedState(DWORD* flags, DWORD reserved) override {
-        auto* function = Function<decltype(::InternetGetConnectedState)>(
-            WinInet(), "InternetGetConnectedState");
+        auto* function =
+            Function<decltype(::InternetGetConnectedState)>(WinInet(), "InternetGetConnectedState");
         return function ? function(flags, reserved) : FALSE;
     }
     HINTERNET Open(const char* agent, DWORD accessType, const char* proxy, const char* proxyBypass,
@@ -64,6 +64,10 @@ public:
         auto* function =
             Function<decltype(::InternetCloseHandle)>(WinInet(), "InternetCloseHandle");
         return function ? function(handle) : FALSE;
+    }
+    BOOL SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) override {
+        auto* function = Function<decltype(::InternetSetOptionA)>(WinInet(), "InternetSetOptionA");
+        return function ? function(handle, option, buffer, length) : FALSE;
     }
 };
 

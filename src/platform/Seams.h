@@ -23,6 +23,8 @@ public:
                               DWORD headersLength, DWORD flags, DWORD_PTR context) = 0;
     virtual BOOL ReadFile(HINTERNET file, void* buffer, DWORD size, DWORD* read) = 0;
     virtual BOOL CloseHandle(HINTERNET handle) = 0;
+    // InternetSetOptionA: the session's time-outs.
+    virtual BOOL SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) = 0;
 };
 
 class ISystemTime {

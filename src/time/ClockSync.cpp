@@ -2,16 +2,10 @@
 
 #include <windows.h>
 
-#include "core/Adjustment.h"
-#include "core/DaytimeReply.h"
 #include "platform/Dialogs.h"
 #include "platform/Locale.h"
 #include "platform/Messages.h"
-#include "platform/Seams.h"
-#include "platform/SystemError.h"
-#include "platform/SystemTimes.h"
 #include "settings/Settings.h"
-#include "time/DaytimeClient.h"
 #include "time/TimeZone.h"
 
 namespace cs {
@@ -20,11 +14,6 @@ bool SilentSync = false;
 DateTime LastSyncTime = 0.0;
 
 namespace {
-
-constexpr const char* kCannotReach =
-    "Cannot reach then specified Veritan Clock.  This may be \r\n"
-    "caused by misconfigured proxy information or a firewall \r\n"
-    "preventing access to port 13";
 
 // The hourglass for the length of an operation, taken away again also when it fails.
 class WaitCursor {
@@ -55,76 +44,94 @@ private:
     bool m_previous;
 };
 
-}  // namespace
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : m_busy(busy) { m_busy = true; }
+    ~BusyScope() { m_busy = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
 
-double ClockSync::SyncClock(bool apply, bool* clockSet) {
-    if (clockSet) *clockSet = false;
-    constexpr double result = NoTimeObtained;
+private:
+    bool& m_busy;
+};
 
-    std::string reply;
-    const FetchResult fetched = QueryTimeServer(false, reply);
-    // Without a connection the client has told the user already.
-    if (fetched == FetchResult::NoConnection) return result;
-    if (fetched == FetchResult::Failed) {
-        if (!SilentSync) ShowMessage(kCannotReach);
-        return result;
-    }
-    if (reply.empty()) return result;
-
-    // A conversion error ends the synchronization here, before anything has changed.
-    const DateTime server = ParseDaytimeReply(reply);
-    if (server == 0.0) {
-        if (!SilentSync) ShowMessage(kCannotReach);
-        return result;
-    }
-    // Taken after the parse, so that the difference is as fresh as the server's time allows.
-    const double difference = server - CurrentUtc();
-    if (!apply) return difference;
-
-    // The local time of the synchronization is the one before the clock moves.
-    const DateTime localBefore = CurrentLocal();
-    const DWORD error = SystemTime().SetSystemTime(DateTimeToSystemTime(server));
-    if (error != ERROR_SUCCESS) {
-        // Nothing happened, so nothing is recorded and the daily timer keeps trying.
-        if (!SilentSync) {
-            ShowMessage(ClockNotSetText(difference, SystemErrorText(error),
-                                        error == ERROR_PRIVILEGE_NOT_HELD));
-        }
-        return difference;
-    }
-    LastSyncTime = localBefore;
-    const std::string text = DateTimeToText(LastSyncTime);
-    m_view.SetLastPingText(text);
-    WriteSetting(kSettingsKey, "LastPing", text);
-    m_view.SetDailyTimerEnabled(false);
-    if (clockSet) *clockSet = true;
-    return difference;
+SyncDecision Decide(const SyncOutcome& outcome, SyncTrigger trigger) {
+    const std::string serverTime =
+        outcome.Status == SyncStatus::TooLarge ? DateTimeToText(outcome.ServerTime) : "";
+    return DecideSync(outcome, trigger, serverTime);
 }
 
-void ClockSync::ShowAdjustment(double days) {
-    ShowMessage(AdjustmentText(days));
+}  // namespace
+
+SyncOutcome ClockSync::SyncClock(SyncTrigger trigger) {
+    if (m_busy) return OutcomeOf(SyncStatus::Busy);
+    const BusyScope busy(m_busy);
+
+    // A conversion error ends the synchronization here, before anything has changed.
+    SyncOutcome outcome = m_source.Synchronize();
+    SyncDecision decision = Decide(outcome, trigger);
+    if (!decision.Question.empty()) {
+        // No changes nothing, not even the tray tip's account of the last attempt.
+        if (ShowMessageBox(decision.Question, MB_YESNO) != IDYES) return outcome;
+        outcome = m_source.SetConfirmed(outcome);
+        decision = Decide(outcome, trigger);
+    }
+    Carry(outcome, decision);
+    return outcome;
+}
+
+void ClockSync::Carry(const SyncOutcome& outcome, const SyncDecision& decision) {
+    if (outcome.Status == SyncStatus::Abandoned || outcome.Status == SyncStatus::Busy) return;
+    if (decision.RecordSet) {
+        LastSyncTime = outcome.LocalTime;
+        const std::string text = DateTimeToText(LastSyncTime);
+        m_view.SetLastPingText(text);
+        WriteSetting(kSettingsKey, "LastPing", text);
+        m_lastSet = text;
+        m_unsetSince = outcome.LocalTime;
+        m_unsetTold = false;
+    } else if (decision.RecordAttempt) {
+        LastSyncTime = outcome.LocalTime;
+    }
+    if (decision.StopDailyTimer) m_view.SetDailyTimerEnabled(false);
+    m_lastAttemptFailed = decision.Failed;
+    UpdateTrayTip();
+    if (!decision.BalloonText.empty())
+        m_view.ShowTrayBalloon(decision.BalloonTitle, decision.BalloonText);
+    if (!decision.Message.empty()) ShowMessage(decision.Message);
+}
+
+void ClockSync::UpdateTrayTip() {
+    m_view.SetTrayTip(
+        TrayTipText(kTrayTipName, m_lastSet, m_view.AutomaticChecked(), m_lastAttemptFailed));
 }
 
 void ClockSync::mnuPingClick() {
+    // The hourglass of the one running says why nothing happens.
+    if (m_busy) return;
     const WaitCursor wait(m_view, &IClockSyncView::SetWindowWaitCursor);
     ProcessPendingMessages();
     SilentSync = false;
-    bool clockSet = false;
-    const double difference = SyncClock(true, &clockSet);
-    // A clock the system refused to set has had its own message instead of the report.
-    if (difference != NoTimeObtained && clockSet) ShowAdjustment(difference);
+    SyncClock(SyncTrigger::PingNow);
 }
 
 void ClockSync::Timer1Timer() {
     m_view.SetSystemUtcText(DateTimeToText(CurrentUtc()));
-    if (CurrentLocal() - LastSyncTime >= 1.0) m_view.SetDailyTimerEnabled(true);
+    const DateTime now = CurrentLocal();
+    if (now - LastSyncTime >= 1.0) m_view.SetDailyTimerEnabled(true);
+    if (m_view.AutomaticChecked() && !m_unsetTold && UnsetTooLong(now, m_unsetSince)) {
+        m_unsetTold = true;
+        m_view.ShowTrayBalloon(
+            std::string(kUnsetBalloonTitle),
+            UnsetBalloonText(m_lastSet.empty() ? DateTimeToText(m_unsetSince) : m_lastSet));
+    }
 }
 
 void ClockSync::Timer2Timer() {
-    if (!m_view.AutomaticChecked()) return;
+    if (!m_view.AutomaticChecked() || m_busy) return;
     const WaitCursor wait(m_view, &IClockSyncView::SetApplicationWaitCursor);
     const SilentScope silent;
-    SyncClock(true);
+    SyncClock(SyncTrigger::Daily);
 }
 
 void ClockSync::mnuAutomaticClick() {
@@ -133,6 +140,7 @@ void ClockSync::mnuAutomaticClick() {
     m_view.SetTrayAutomaticChecked(checked);
     m_view.SetDailyTimerEnabled(checked);
     WriteSetting(kSettingsKey, "AutoPing", checked ? "True" : "");
+    UpdateTrayTip();
 }
 
 void ClockSync::LoadDailySwitch() {
@@ -140,6 +148,10 @@ void ClockSync::LoadDailySwitch() {
     m_view.SetAutomaticChecked(on);
     m_view.SetTrayAutomaticChecked(on);
     m_view.SetDailyTimerEnabled(on);
+    m_lastSet = ReadSetting(kSettingsKey, "LastPing", "");
+    m_unsetSince = CurrentLocal();
+    m_unsetTold = false;
+    UpdateTrayTip();
 }
 
 }  // namespace cs

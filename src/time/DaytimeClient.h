@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 namespace cs {
@@ -14,10 +16,26 @@ enum class FetchResult {
     Fetched,       // reply holds the bytes this query read (at least one)
     NoConnection,  // no internet connection; the user has been told unless quiet
     Failed,        // the session or URL could not be opened, or the read failed or gave nothing
+    TimedOut,      // no answer within the request's time
+    Abandoned,     // the program is ending; the request was left to itself
 };
 
-// Asks the time server at ServerAddress for its line through WinInet ("http://<address>:13",
-// through the stored proxy when UseProxy is on). reply is always set: empty unless Fetched.
+// A Daytime answer takes one round trip; a request that has not answered in this time will not.
+// WinInet's connect, send and receive time-outs are each this long, and the wait for the whole
+// request on the user-interface thread ends after kRequestLimitMs whatever WinInet does.
+inline constexpr DWORD kWinInetTimeoutMs = 7000;
+inline constexpr DWORD kRequestLimitMs = 8000;
+
+// Asks the time server at address for its line through WinInet ("http://<address>:13", through
+// the stored proxy when UseProxy is on). The request runs on a worker thread of its own while
+// this thread goes on dispatching messages; it waits at most limitMs. reply is always set: empty
+// unless Fetched.
+FetchResult FetchServerLine(const std::string& address, DWORD limitMs, std::string& reply);
+
+// Requests whose wait gave up and that have not yet ended by WinInet's own time-outs.
+int RequestsStillRunning();
+
+// The connection check (told to the user unless quiet), then FetchServerLine for ServerAddress.
 FetchResult QueryTimeServer(bool quiet, std::string& reply);
 
 }  // namespace cs

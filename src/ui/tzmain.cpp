@@ -240,7 +240,7 @@ void TfrmTzMain::CreateDesign() {
 
     // Only the icon's own behaviour acts: no events are assigned.
     TrayIcon1 = Make<TabfTrayIcon>("TrayIcon1");
-    TrayIcon1->SetHint("Veritan Clock Sync");
+    TrayIcon1->SetHint(kTrayTipName);
     Icon trayIcon;
     // The notification area's small icon size: 16 pixels at 100%.
     trayIcon.LoadFromResource(ModuleInstance(), "TRAYICON", ::GetSystemMetrics(SM_CXSMICON));
@@ -473,6 +473,14 @@ void TfrmTzMain::SetWindowWaitCursor(bool wait) {
 
 void TfrmTzMain::SetApplicationWaitCursor(bool wait) {
     SetScreenCursor(wait ? Cursor::Wait : Cursor::Default);
+}
+
+void TfrmTzMain::SetTrayTip(const std::string& text) {
+    TrayIcon1->SetHint(text);
+}
+
+void TfrmTzMain::ShowTrayBalloon(const std::string& title, const std::string& text) {
+    TrayIcon1->ShowBalloon(title, text);
 }
 
 }  // namespace cs

@@ -117,6 +117,8 @@ public:
     void SetTrayAutomaticChecked(bool checked) override;
     void SetWindowWaitCursor(bool wait) override;
     void SetApplicationWaitCursor(bool wait) override;
+    void SetTrayTip(const std::string& text) override;
+    void ShowTrayBalloon(const std::string& title, const std::string& text) override;
 
 private:
     void CreateDesign();

@@ -311,6 +311,33 @@ TEST_F(TrayIconTest, ShowHintOffSendsAnEmptyTipAndKeepsItsFlag) {
     EXPECT_EQ(tray->Hint(), "Veritan Clock Sync");
 }
 
+TEST_F(TrayIconTest, BalloonTakesTheLaterRecordAndLeavesTheIconsOwnAsTheyAre) {
+    CreateMain([](TestForm&, TabfTrayIcon& t) {
+        t.SetHint("Veritan Clock Sync");
+        t.SetVisible(true);
+    });
+    shell.NotifyRequests.clear();
+
+    tray->ShowBalloon("System Clock left unchanged", std::string(300, 'x'));
+    tray->SetHint("Veritan Clock Sync\nset 12/9/2026 1:04:07 AM");
+    ASSERT_EQ(shell.NotifyRequests.size(), 2u);
+    const NOTIFYICONDATAA& balloon = shell.NotifyRequests[0].Data;
+    EXPECT_EQ(shell.NotifyRequests[0].Message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(balloon.cbSize, kNotifyIconDataBalloonSize);
+    EXPECT_EQ(balloon.uFlags, static_cast<UINT>(NIF_INFO));
+    EXPECT_EQ(balloon.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    EXPECT_EQ(balloon.hWnd, tray->Handle());
+    EXPECT_STREQ(balloon.szInfoTitle, "System Clock left unchanged");
+    EXPECT_EQ(std::string(balloon.szInfo), std::string(255, 'x'));
+    EXPECT_EQ(shell.NotifyRequests[1].Data.cbSize, kNotifyIconDataV1Size);
+
+    // No icon, no balloon.
+    tray->SetVisible(false);
+    shell.NotifyRequests.clear();
+    tray->ShowBalloon("title", "text");
+    EXPECT_THAT(shell.NotifyRequests, IsEmpty());
+}
+
 TEST_F(TrayIconTest, IconIdChangeMovesAShownIconAndRestoresLikeAHide) {
     CreateMain([](TestForm&, TabfTrayIcon& t) { t.SetVisible(true); });
     LogEvents();

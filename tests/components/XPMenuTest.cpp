@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,6 +16,7 @@
 #include "framework/FrameworkFixture.h"
 #include "framework/ImageList.h"
 #include "support/ClassicColors.h"
+#include "support/Pictures.h"
 #include "framework/Menus.h"
 #include "framework/Timer.h"
 #include "framework/ToolBar.h"
@@ -532,7 +535,7 @@ TEST_F(XPMenuTest, TheFormsMeasureRequestsReachThePainter) {
         MEASUREITEMSTRUCT request{};
         request.CtlType = ODT_MENU;
         request.itemID = item->Command();
-        request.itemData = reinterpret_cast<ULONG_PTR>(item);
+        request.itemData = item->ItemData();
         ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&request));
         return request;
     };
@@ -561,6 +564,77 @@ protected:
     ClassicColors classic;
     TXPMenu painter{form};
 };
+
+// A High Contrast scheme's menu colours.
+struct Scheme {
+    const char* Name;
+    COLORREF Face, Menu, MenuText, Highlight, HighlightText, GrayText;
+};
+
+void PrintTo(const Scheme& scheme, std::ostream* out) {
+    *out << scheme.Name;
+}
+
+int Brightness(COLORREF c) {
+    return (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c)) / 1000;
+}
+
+class XPMenuContrastTest : public XPMenuTest, public ::testing::WithParamInterface<Scheme> {};
+
+// Painted under a High Contrast scheme, dark or light, every caption stands out from the ground
+// it is painted on: plain, selected, checked and disabled.
+TEST_P(XPMenuContrastTest, EveryCaptionReadsOnItsGround) {
+    const Scheme& c = GetParam();
+    const HighContrastScheme scheme({{COLOR_BTNFACE, c.Face},
+                                     {COLOR_BTNSHADOW, c.Face},
+                                     {COLOR_MENU, c.Menu},
+                                     {COLOR_MENUTEXT, c.MenuText},
+                                     {COLOR_HIGHLIGHT, c.Highlight},
+                                     {COLOR_HIGHLIGHTTEXT, c.HighlightText},
+                                     {COLOR_GRAYTEXT, c.GrayText}});
+    MenuItem* plain = AddItem(*file, "Plain", "E&xit");
+    MenuItem* checked = AddItem(*file, "Checked", "&Auto Synchronized Daily");
+    checked->SetChecked(true);
+    MenuItem* disabled = AddItem(*file, "Disabled", "&Disabled");
+    disabled->SetEnabled(false);
+    TXPMenu painter(form);
+    painter.SetActive(true);
+    constexpr int kWidth = 180, kRow = 23;
+    const struct {
+        MenuItem* Item;
+        bool Selected;
+    } rows[] = {{file, false},    {file, true},    {plain, false},   {plain, true},
+                {checked, false}, {checked, true}, {disabled, false}};
+    const int height = kRow * static_cast<int>(std::size(rows));
+    const Surface surface(32, kWidth, height);
+    for (size_t r = 0; r < std::size(rows); ++r) {
+        SCOPED_TRACE(rows[r].Item->Caption() + (rows[r].Selected ? ", selected" : ""));
+        const int top = kRow * static_cast<int>(r);
+        Canvas canvas(surface.dc());
+        painter.PaintItem(*rows[r].Item, canvas, RECT{0, top, kWidth, top + kRow},
+                          rows[r].Selected);
+        // Right of every caption, inside the selection box: the ground.
+        const int ground = Brightness(::GetPixel(surface.dc(), kWidth - 20, top + kRow / 2));
+        // A menu-bar caption starts near the left edge; the others right of the icon column.
+        const int left = rows[r].Item == file ? 4 : 30;
+        int readable = 0;
+        for (int y = top + 2; y < top + kRow - 2; ++y)
+            for (int x = left; x < kWidth - 30; ++x)
+                if (std::abs(Brightness(::GetPixel(surface.dc(), x, y)) - ground) >= 125)
+                    ++readable;
+        EXPECT_GE(readable, 15);
+    }
+    EXPECT_TRUE(SaveShotIfAsked(surface.dc(), kWidth, height,
+                                std::string("menu-contrast-") + c.Name + ".bmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Schemes, XPMenuContrastTest,
+    ::testing::Values(Scheme{"Dark", RGB(0, 0, 0), RGB(0, 0, 0), RGB(255, 255, 255),
+                             RGB(26, 235, 255), RGB(0, 0, 0), RGB(63, 242, 0)},
+                      Scheme{"Light", RGB(255, 255, 255), RGB(255, 255, 255), RGB(0, 0, 0),
+                             RGB(55, 0, 110), RGB(255, 255, 255), RGB(96, 0, 0)}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(XPMenuResolveTest, StoredColoursWithoutSystemColours) {
     painter.SetUseSystemColors(false);

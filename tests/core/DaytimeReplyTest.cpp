@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/Exception.h"
+#include "core/TimeTrust.h"
 
 namespace cs {
 namespace {
@@ -20,10 +21,17 @@ struct ReplyCase {
     Outcome Kind;
     int Year, Month, Day, Hour, Minute, Second;
     std::string Error;
+    // The server says its own time must not be used (health digit 2 or 3).
+    bool Unhealthy = false;
 };
 
 ReplyCase Time(const char* name, std::string reply, int y, int mo, int d, int h, int mi, int s) {
     return {name, std::move(reply), Outcome::Time, y, mo, d, h, mi, s, {}};
+}
+// A line that parses, but whose health digit says it is no usable time.
+ReplyCase Unhealthy(const char* name, std::string reply, int y, int mo, int d, int h, int mi,
+                    int s) {
+    return {name, std::move(reply), Outcome::Time, y, mo, d, h, mi, s, {}, true};
 }
 ReplyCase NotALine(const char* name, std::string reply) {
     return {name, std::move(reply), Outcome::NotALine, 0, 0, 0, 0, 0, 0, {}};
@@ -65,6 +73,7 @@ TEST_P(ParseDaytimeReplyTest, Outcome) {
         case Outcome::Time:
             EXPECT_EQ(ParseDaytimeReply(c.Reply), EncodeDate(c.Year, c.Month, c.Day) +
                                                       EncodeTime(c.Hour, c.Minute, c.Second, 0));
+            EXPECT_EQ(ReportsUnhealthy(c.Reply), c.Unhealthy);
             break;
         case Outcome::NotALine: EXPECT_EQ(ParseDaytimeReply(c.Reply), 0.0); break;
         case Outcome::Error:
@@ -101,6 +110,19 @@ INSTANTIATE_TEST_SUITE_P(
         Time("LabelAfterZeroByte", "54437 07-12-03 21:38:17\0 UTC(NIST)"s, 2007, 12, 3, 21, 38, 17),
         Time("LaterHyphensIgnored", Line("07-12-03", "21:38:17") + " -1-2-3", 2007, 12, 3, 21, 38,
              17),
+
+        // The health digit: the parse is the same, only 2 and 3 make the time unusable.
+        Time("Health1MayBeOffBy5s", "\n54437 07-12-03 21:38:17 00 0 1  50.0 UTC(NIST) *\n", 2007,
+             12, 3, 21, 38, 17),
+        Unhealthy("Health2OffByMore", "\n54437 07-12-03 21:38:17 00 0 2  50.0 UTC(NIST) *\n", 2007,
+                  12, 3, 21, 38, 17),
+        Unhealthy("Health3Failed", "54437 07-12-03 21:38:17 00 0 3  50.0 UTC(NIST) *", 2007, 12, 3,
+                  21, 38, 17),
+        Time("Health9IsUsed", "54437 07-12-03 21:38:17 00 0 9  50.0 UTC(NIST) *", 2007, 12, 3, 21,
+             38, 17),
+        Time("LeapDigit3IsNotHealth", "54437 07-12-03 21:38:17 00 3 0  50.0 UTC(NIST) *", 2007, 12,
+             3, 21, 38, 17),
+        Time("NoHealthField", "NIST1 07-12-03 21:38:17", 2007, 12, 3, 21, 38, 17),
 
         // Not a usable line: 0.0, nothing shown.
         NotALine("Empty", ""), NotALine("NoLabel", "54437 07-12-03 21:38:17 00 0 0  50.0 UTC *"),

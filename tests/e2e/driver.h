@@ -59,7 +59,8 @@ struct ServerStats {
 namespace servers {
 // "current": the time to the second, aimed at the moment the program reads it; "offset" with
 // seconds: that far ahead; "junk": a line that is no time; "month00": a NIST line of month 00;
-// "closed": the Daytime port refuses connections.
+// "closed": the Daytime port refuses connections; "silent": it accepts and never answers;
+// "stalled": it never completes a connection; "unhealthy": the time, health digit 2.
 void SetMode(const std::string& mode, int offsetSeconds = 0);
 void ResetStats();
 ServerStats Stats();

@@ -521,6 +521,140 @@ TEST_F(Scenario, DailySwitchSynchronizesSilentlyAMinuteAfterStart) {
                 [&] { return !MessageBoxWindows(program.Id()).empty(); });
 }
 
+// Polls until done() holds, asking the window a message (WM_NULL, 1 s) at every poll; throws
+// Failure when it does not answer in time once.
+void WaitAnswering(HWND window, const std::string& what, Ms timeout,
+                   const std::function<bool()>& done) {
+    WaitFor(what, timeout, [&] {
+        DWORD_PTR result = 0;
+        if (!::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result))
+            throw Failure("the main window did not answer WM_NULL within 1 s, waiting for " + what);
+        return done();
+    });
+}
+
+long long MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<Ms>(Clock::now() - start).count();
+}
+
+// File > Exit, and the milliseconds from the choice until the process has ended.
+long long ExitTime(const Program& program, HWND window) {
+    OpenMenuBarMenu(program, window, 'F');
+    ChooseItem('E');
+    const auto chosen = Clock::now();
+    if (!program.WaitForExit(Ms(10000))) throw Failure("the program still runs 10 s after Exit");
+    return MsSince(chosen);
+}
+
+// Under Wine every exit takes about 2.2 s, 2 s of it the shell's answer to the request that
+// removes the tray icon. A hanging request may add no more than this to an idle program's exit.
+constexpr long long kExitAllowanceMs = 1000;
+
+long long IdleExitTime() {
+    Program program;
+    const HWND window = ShownMainWindow(program);
+    const long long ms = ExitTime(program, window);
+    std::printf("note: an idle program exits in %lld ms\n", ms);
+    return ms;
+}
+
+struct Hang {
+    std::string Name;
+    std::string Mode;
+};
+
+class HangingServer : public Scenario, public ::testing::WithParamInterface<Hang> {};
+
+TEST_P(HangingServer, PingNowKeepsTheWindowAnsweringAndExitEndsTheProgramAtOnce) {
+    servers::SetMode(GetParam().Mode);
+    Program program;
+    const HWND window = ShownMainWindow(program);
+
+    PingFromFileMenu(program, window);
+    const auto clicked = Clock::now();
+    WaitForMenusClosed(program);
+    // A second "Ping Now" while the first one hangs starts nothing.
+    PingFromFileMenu(program, window);
+    WaitAnswering(window, "the cannot-reach message", Ms(15000),
+                  [&] { return !MessageBoxWindows(program.Id()).empty(); });
+    EXPECT_LE(MsSince(clicked), 12000);
+    const MsgBox box = WaitForMessageBox(program, "the hanging ping", Ms(1000));
+    EXPECT_EQ(box.Text, kCannotReach);
+    if (GetParam().Mode == "silent") EXPECT_EQ(servers::Stats().DaytimeConnections, 1);
+    Answer(box);
+    ExpectNever("a second message box", Ms(1000),
+                [&] { return !MessageBoxWindows(program.Id()).empty(); });
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+
+    PingFromFileMenu(program, window);
+    WaitForMenusClosed(program);
+    const auto again = Clock::now();
+    WaitAnswering(window, "the second ping to hang a second", Ms(3000),
+                  [&] { return MsSince(again) >= 1000; });
+    const long long exit = ExitTime(program, window);
+    std::printf("note: exit during the hanging request took %lld ms\n", exit);
+    EXPECT_LE(exit, IdleExitTime() + kExitAllowanceMs);
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, HangingServer,
+                         ::testing::Values(Hang{"AcceptsAndNeverAnswers", "silent"},
+                                           Hang{"NeverCompletesTheConnection", "stalled"}),
+                         [](const auto& info) { return info.param.Name; });
+
+TEST_F(Scenario, DailySynchronizationAgainstASilentServerKeepsTheWindowAnswering) {
+    settings::Store("AutoPing", "True");
+    servers::SetMode("silent");
+    Program program;
+    const HWND window = ShownMainWindow(program);
+
+    WaitAnswering(window, "the daily synchronization to ask the server", Ms(90000),
+                  [] { return servers::Stats().DaytimeConnections >= 1; });
+    const auto asked = Clock::now();
+    WaitAnswering(window, "the request to give up", Ms(12000),
+                  [&] { return MsSince(asked) >= 10000; });
+    EXPECT_TRUE(MessageBoxWindows(program.Id()).empty());
+    EXPECT_EQ(servers::Stats().DaytimeConnections, 1);
+
+    // The next attempt a minute later; Exit while it hangs.
+    WaitAnswering(window, "the daily synchronization to ask again", Ms(70000),
+                  [] { return servers::Stats().DaytimeConnections >= 2; });
+    const long long exit = ExitTime(program, window);
+    std::printf("note: exit during the hanging daily request took %lld ms\n", exit);
+    EXPECT_LE(exit, IdleExitTime() + kExitAllowanceMs);
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+}
+
+TEST_F(Scenario, UnhealthyServerIsToldInTheProgramsOwnWords) {
+    servers::SetMode("unhealthy");
+    Program program;
+    const HWND window = ShownMainWindow(program);
+    PingFromFileMenu(program, window);
+    const MsgBox box = WaitForMessageBox(program, "a ping of an unhealthy server", kPingTimeout);
+    RecordScreen();
+    EXPECT_THAT(box.Text, ::testing::HasSubstr("its own clock may be wrong"));
+    EXPECT_THAT(box.Text, ::testing::HasSubstr("File > Time Servers"));
+    EXPECT_THAT(box.Buttons, ElementsAre("OK"));
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+    Answer(box);
+}
+
+TEST_F(Scenario, PingNowSixteenHoursOffAsksFirst) {
+    servers::SetMode("offset", 16 * 3600);
+    Program program;
+    const HWND window = ShownMainWindow(program);
+    PingFromFileMenu(program, window);
+    const MsgBox question = WaitForMessageBox(program, "a ping 16 hours off", kPingTimeout);
+    RecordScreen();
+    EXPECT_THAT(question.Text, ::testing::HasSubstr("16 Hours 0 Minutes"));
+    EXPECT_THAT(question.Buttons, ElementsAre("Yes", "No"));
+    Answer(question, "No");
+    ExpectNever("a message box after No", Ms(1500),
+                [&] { return !MessageBoxWindows(program.Id()).empty(); });
+    EXPECT_EQ(servers::Stats().DaytimeConnections, 1);
+    EXPECT_EQ(settings::Stored("LastPing"), std::nullopt);
+}
+
 TEST_F(Scenario, SecondStartShowsTheFirstCloseHidesExitEnds) {
     Program first;
     const HWND window = ShownMainWindow(first);

@@ -2,6 +2,7 @@
 
 #include <gmock/gmock.h>
 
+#include <cwchar>
 #include <functional>
 #include <string>
 #include <utility>
@@ -88,6 +89,37 @@ INSTANTIATE_TEST_SUITE_P(
                        i.GetParentMenu()->SetOwnerDraw(true);
                    },
                    MFT_OWNERDRAW, MFS_CHECKED, "&Item"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+struct NameCase {
+    const char* Name;
+    const char* Caption;
+    const wchar_t* Read;
+};
+
+class MenuAccessibleNameTest : public MenusTest, public ::testing::WithParamInterface<NameCase> {};
+
+// The name a screen reader finds in an owner-drawn item's data follows its caption as it reads.
+TEST_P(MenuAccessibleNameTest, FollowsTheCaptionAsItReads) {
+    MenuItem* item = AddItem(*file, "&Old caption");
+    menu->SetOwnerDraw(true);
+    item->SetCaption(GetParam().Caption);
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_DATA;
+    ASSERT_TRUE(::GetMenuItemInfoA(file->Handle(), 0, TRUE, &info));
+    const auto& name = *reinterpret_cast<const MSAAMENUINFO*>(info.dwItemData);
+    EXPECT_EQ(std::wstring(name.pszWText), GetParam().Read);  // up to its terminating zero
+    EXPECT_EQ(name.cchWText, std::wcslen(GetParam().Read));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MenuAccessibleNameTest,
+    ::testing::Values(NameCase{"AccessKey", "E&xit", L"Exit"},
+                      NameCase{"DoubledAmpersand", "Date && Time", L"Date & Time"},
+                      NameCase{"DoubledThenKey", "&&&Save", L"&Save"},
+                      NameCase{"TrailingMark", "Ping&", L"Ping"}, NameCase{"Separator", "-", L""},
+                      NameCase{"Empty", "", L""}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MenusTest, CheckingARadioItemClearsOnlyItsGroup) {
@@ -205,8 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
         BarCase{"SubChecked", true, [](MenuItem&, MenuItem& s) { s.SetChecked(true); }, false},
         BarCase{"SubCaption", true, [](MenuItem&, MenuItem& s) { s.SetCaption("&Pong"); }, false},
         BarCase{"SubDisabled", true, [](MenuItem&, MenuItem& s) { s.SetEnabled(false); }, false},
-        BarCase{"NotOnTheWindowYet", false,
-                [](MenuItem& b, MenuItem&) { b.SetCaption("F&iles"); }, false}),
+        BarCase{"NotOnTheWindowYet", false, [](MenuItem& b, MenuItem&) { b.SetCaption("F&iles"); },
+                false}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(MenusTest, ADestroyedMenuLeavesTheFormsMenuBar) {
@@ -244,7 +276,7 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
     MEASUREITEMSTRUCT measure{};
     measure.CtlType = ODT_MENU;
     measure.itemID = item->Command();
-    measure.itemData = reinterpret_cast<ULONG_PTR>(item);
+    measure.itemData = item->ItemData();
     ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
     EXPECT_GT(measure.itemWidth, 1000u);
     EXPECT_EQ(measure.itemHeight, 23u);
@@ -253,7 +285,7 @@ TEST_F(MenusTest, OwnerDrawnItemsAreMeasuredAndDrawnByTheirHandlers) {
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_MENU;
     draw.itemID = item->Command();
-    draw.itemData = reinterpret_cast<ULONG_PTR>(item);
+    draw.itemData = item->ItemData();
     draw.hDC = screen.dc();
     draw.itemState = ODS_SELECTED;
     ::SendMessageA(form->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
@@ -292,7 +324,7 @@ TEST_F(MenusTest, TheHandlerGetsTheFrameworksMeasureAndHasTheLastWord) {
         MEASUREITEMSTRUCT request{};
         request.CtlType = ODT_MENU;
         request.itemID = measured->Command();
-        request.itemData = reinterpret_cast<ULONG_PTR>(measured);
+        request.itemData = measured->ItemData();
         ::SendMessageA(form->Handle(), WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&request));
         return std::pair<UINT, UINT>(request.itemWidth, request.itemHeight);
     };

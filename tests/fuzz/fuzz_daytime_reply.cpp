@@ -1,13 +1,16 @@
 // Whatever a server sends, the parser gives a DateTime (a whole second from 1980 to 2040, or 0.0)
-// or one of its three conversion errors. Anything else is a crash.
+// or one of its three conversion errors, and the health reader a single digit or nothing, never
+// throwing; a line is unhealthy exactly for 2 and 3. Anything else is a crash.
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/DaytimeReply.h"
 #include "core/Exception.h"
+#include "core/TimeTrust.h"
 
 namespace {
 
@@ -37,6 +40,15 @@ bool IsAcceptedTime(cs::DateTime value) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view reply(reinterpret_cast<const char*>(data), size);
+    try {
+        const std::optional<int> health = cs::DaytimeHealth(reply);
+        if (health && (*health < 0 || *health > 9)) std::abort();
+        if (cs::ReportsUnhealthy(reply) != (health == 2 || health == 3)) std::abort();
+        // The digit belongs to the line the parser reads: there is none without its hyphen.
+        if (health && reply.find('-') == std::string_view::npos) std::abort();
+    } catch (...) {
+        std::abort();
+    }
     try {
         if (!IsAcceptedTime(cs::ParseDaytimeReply(reply))) std::abort();
     } catch (const cs::EConvertError& e) {

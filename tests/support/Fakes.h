@@ -24,9 +24,11 @@ public:
     int Show(HWND owner, const std::string& text, const std::string& caption, UINT type) override {
         Shown.push_back({owner, text, caption, type});
         if (OnShow) OnShow();
-        return IDOK;
+        return (type & MB_TYPEMASK) == MB_OK ? IDOK : Answer;
     }
     std::vector<ShownBox> Shown;
+    // The button pressed in a box that asks a question.
+    int Answer = IDNO;
     // Runs while a box is "open", to model the nested message loop of a real one.
     std::function<void()> OnShow;
 };
@@ -64,6 +66,12 @@ struct InternetOpenCall {
     std::string Proxy;
     bool BypassIsNull;
     DWORD Flags;
+};
+
+struct OptionCall {
+    HINTERNET Handle;
+    DWORD Option;
+    DWORD Value;
 };
 
 struct UrlOpenCall {
@@ -115,6 +123,13 @@ public:
         Closed.push_back(handle);
         return TRUE;
     }
+    BOOL SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) override {
+        DWORD value = 0;
+        if (length == sizeof value)
+            std::copy_n(static_cast<const char*>(buffer), length, reinterpret_cast<char*>(&value));
+        Options.push_back({handle, option, value});
+        return TRUE;
+    }
 
     // Handles handed out and not closed.
     std::vector<HINTERNET> OpenHandles() const {
@@ -136,6 +151,7 @@ public:
     int ConnectedCalls = 0;
     std::vector<InternetOpenCall> Opens;
     std::vector<UrlOpenCall> UrlOpens;
+    std::vector<OptionCall> Options;
     std::vector<DWORD> ReadSizes;
     std::vector<HINTERNET> Issued;
     std::vector<HINTERNET> Closed;

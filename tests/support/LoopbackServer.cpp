@@ -17,14 +17,17 @@ namespace detail {
 // connection. Every wait is bounded and checks the stop flag, so destruction never hangs.
 class TcpServer {
 public:
-    enum class Mode { Daytime, HttpProxy };
+    using Clock = std::chrono::steady_clock;
 
-    TcpServer(Mode mode, std::string payload, unsigned short port)
+    enum class Mode { Daytime, Silent, HttpProxy };
+
+    TcpServer(Mode mode, std::string payload, unsigned short port,
+              const char* address = "127.0.0.1")
         : m_mode(mode), m_payload(std::move(payload)) {
         WSADATA data;
         if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
         try {
-            m_listener = ListenOnLoopback(port);
+            m_listener = ListenOnLoopback(port, address);
         } catch (...) {
             ::WSACleanup();
             throw;
@@ -41,13 +44,17 @@ public:
 
     int Connections() const { return m_connections; }
 
+    std::vector<Clock::time_point> ConnectionTimes() const {
+        const std::lock_guard lock(m_mutex);
+        return m_connectionTimes;
+    }
+
     std::vector<std::string> RequestLines() const {
         const std::lock_guard lock(m_mutex);
         return m_requestLines;
     }
 
 private:
-    using Clock = std::chrono::steady_clock;
     static constexpr auto kConnectionLimit = std::chrono::seconds(5);
 
     // True when socket has something to read (or was closed) within about 50 ms.
@@ -66,12 +73,25 @@ private:
             const SOCKET client = ::accept(m_listener, nullptr, nullptr);
             if (client == INVALID_SOCKET) continue;
             ++m_connections;
+            {
+                const std::lock_guard lock(m_mutex);
+                m_connectionTimes.push_back(Clock::now());
+            }
             workers.emplace_back([this, client] { Serve(client); });
         }
         for (std::thread& worker : workers) worker.join();
     }
 
     void Serve(SOCKET client) {
+        if (m_mode == Mode::Silent) {
+            // Reads whatever comes and answers nothing, until the server stops.
+            char buffer[1024];
+            while (!m_stop) {
+                if (Readable(client) && ::recv(client, buffer, sizeof buffer, 0) <= 0) break;
+            }
+            ::closesocket(client);
+            return;
+        }
         const auto deadline = Clock::now() + kConnectionLimit;
         if (m_mode == Mode::HttpProxy) {
             const std::string request = ReadRequestHead(client, deadline);
@@ -131,17 +151,58 @@ private:
     std::atomic<int> m_connections{0};
     mutable std::mutex m_mutex;
     std::vector<std::string> m_requestLines;
+    std::vector<Clock::time_point> m_connectionTimes;
     std::thread m_thread;
 };
 
 }  // namespace detail
 
-LoopbackDaytimeServer::LoopbackDaytimeServer(std::string reply, unsigned short port)
+LoopbackDaytimeServer::LoopbackDaytimeServer(std::string reply, unsigned short port,
+                                             const char* address)
     : m_server(std::make_unique<detail::TcpServer>(detail::TcpServer::Mode::Daytime,
-                                                   std::move(reply), port)) {}
+                                                   std::move(reply), port, address)) {}
+LoopbackDaytimeServer::LoopbackDaytimeServer(std::unique_ptr<detail::TcpServer> server)
+    : m_server(std::move(server)) {}
 LoopbackDaytimeServer::~LoopbackDaytimeServer() = default;
+std::unique_ptr<LoopbackDaytimeServer> LoopbackDaytimeServer::Silent(const char* address) {
+    return std::unique_ptr<LoopbackDaytimeServer>(new LoopbackDaytimeServer(
+        std::make_unique<detail::TcpServer>(detail::TcpServer::Mode::Silent, "", 13, address)));
+}
 int LoopbackDaytimeServer::Connections() const {
     return m_server->Connections();
+}
+std::vector<std::chrono::steady_clock::time_point> LoopbackDaytimeServer::ConnectionTimes() const {
+    return m_server->ConnectionTimes();
+}
+
+StalledListener::StalledListener(const char* address) {
+    WSADATA data;
+    if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
+    const SOCKET listener = ListenOnLoopback(13, address, 1);
+    m_sockets.push_back(listener);
+    // The kernel queues a few completed connections beyond the backlog; once the queue is full
+    // it drops every further connection request, and a connect no longer completes.
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = ::htons(13);
+    ::inet_pton(AF_INET, address, &to.sin_addr);
+    for (int i = 0; i < 16; ++i) {
+        const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        u_long nonBlocking = 1;
+        ::ioctlsocket(s, FIONBIO, &nonBlocking);
+        ::connect(s, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+        m_sockets.push_back(s);
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(s, &set);
+        timeval wait{0, 200000};
+        if (::select(0, nullptr, &set, nullptr, &wait) <= 0) break;
+    }
+}
+
+StalledListener::~StalledListener() {
+    for (auto s : m_sockets) ::closesocket(static_cast<SOCKET>(s));
+    ::WSACleanup();
 }
 
 LoopbackHttpProxy::LoopbackHttpProxy(std::string body, unsigned short port)
@@ -152,7 +213,7 @@ std::vector<std::string> LoopbackHttpProxy::RequestLines() const {
     return m_server->RequestLines();
 }
 
-SOCKET ListenOnLoopback(unsigned short port) {
+SOCKET ListenOnLoopback(unsigned short port, const char* host, int backlog) {
     const SOCKET listener = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     // Servers on the same port follow one another within one test program.
     const BOOL reuse = TRUE;
@@ -161,14 +222,14 @@ SOCKET ListenOnLoopback(unsigned short port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = ::htons(port);
-    address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
+    ::inet_pton(AF_INET, host, &address.sin_addr);
     if (listener == INVALID_SOCKET ||
         ::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listener, SOMAXCONN) != 0) {
+        ::listen(listener, backlog) != 0) {
         const int error = ::WSAGetLastError();
         if (listener != INVALID_SOCKET) ::closesocket(listener);
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port) + ", error " +
-                                 std::to_string(error));
+        throw std::runtime_error("cannot listen on " + std::string(host) + ":" +
+                                 std::to_string(port) + ", error " + std::to_string(error));
     }
     return listener;
 }

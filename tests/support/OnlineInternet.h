@@ -32,6 +32,9 @@ public:
         return m_system.ReadFile(file, buffer, size, read);
     }
     BOOL CloseHandle(HINTERNET handle) override { return m_system.CloseHandle(handle); }
+    BOOL SetOption(HINTERNET handle, DWORD option, void* buffer, DWORD length) override {
+        return m_system.SetOption(handle, option, buffer, length);
+    }
 
     DWORD ConnectedFlagsIn = 0;
     DWORD ConnectedReserved = 99;

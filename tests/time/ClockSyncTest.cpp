@@ -19,6 +19,7 @@ namespace {
 
 using test::FakeClockSyncView;
 using test::NistReply;
+using test::ShownBox;
 using test::SyncSettingsScope;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -62,11 +63,10 @@ protected:
 };
 
 TEST_F(SyncClockTest, TakesTheLocalTimeBeforeSettingTheClockAndRecordsItAfter) {
-    bool clockSet = false;
-    const double result = m_sync.SyncClock(true, &clockSet);
+    const SyncOutcome outcome = m_sync.SyncClock(SyncTrigger::Daily);
 
-    EXPECT_NEAR(result * kSecondsPerDay, 89.75, 1e-6);
-    EXPECT_TRUE(clockSet);
+    EXPECT_EQ(outcome.Status, SyncStatus::Set);
+    EXPECT_NEAR(outcome.Difference * kSecondsPerDay, 89.75, 1e-6);
     EXPECT_THAT(m_time.Calls,
                 ElementsAre("GetLocalTime", "SetSystemTime", "SetLastPingText", "DisableTimer2"));
     // The server's time as sent, in UTC, to the whole second; 3 December 2007 was a Monday.
@@ -119,7 +119,9 @@ TEST_P(SyncWithoutTime, TellsOnlyWhatItMustAndChangesNothing) {
     GetParam().Arrange(m_internet);
     SilentSync = GetParam().Silent;
 
-    EXPECT_EQ(m_sync.SyncClock(true), NoTimeObtained);
+    EXPECT_NE(
+        m_sync.SyncClock(GetParam().Silent ? SyncTrigger::Daily : SyncTrigger::PingNow).Status,
+        SyncStatus::Set);
 
     std::vector<std::string> shown;
     for (const auto& box : m_boxes.Shown) shown.push_back(box.Text);
@@ -128,6 +130,14 @@ TEST_P(SyncWithoutTime, TellsOnlyWhatItMustAndChangesNothing) {
 }
 
 const auto kUnusableReply = [](test::FakeInternet& i) { i.Data = "\n60000 no time here\n"; };
+// A time the server itself says is off by more than 5 s, and one it says is failed.
+const auto kOffBy5s = [](test::FakeInternet& i) {
+    i.Data = "\n54437 07-12-03 21:39:47 00 0 2 50.0 UTC(NIST) *\n";
+};
+const auto kFailedServer = [](test::FakeInternet& i) {
+    i.Data = "\n54437 07-12-03 21:39:47 00 0 3 50.0 UTC(NIST) *\n";
+};
+const std::string kUnhealthy(kUnhealthyText);
 const auto kFailedFetch = [](test::FakeInternet& i) { i.FailOpenUrl = true; };
 const auto kOffline = [](test::FakeInternet& i) { i.Connected = FALSE; };
 
@@ -135,6 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
     Replies, SyncWithoutTime,
     ::testing::Values(NoTimeCase{"UnusableReply", kUnusableReply, false, {kCannotReach}},
                       NoTimeCase{"UnusableReplySilent", kUnusableReply, true, {}},
+                      NoTimeCase{"UnhealthyReply", kOffBy5s, false, {kUnhealthy}},
+                      NoTimeCase{"FailedServerReply", kFailedServer, false, {kUnhealthy}},
+                      NoTimeCase{"UnhealthyReplySilent", kOffBy5s, true, {}},
                       NoTimeCase{"FailedFetch", kFailedFetch, false, {kCannotReach}},
                       NoTimeCase{"FailedFetchSilent", kFailedFetch, true, {}},
                       // The client has said so already, also during the daily sync.
@@ -175,6 +188,72 @@ TEST_F(SyncClockTest, ConversionErrorLeavesEverythingButRestoresCursorAndSilence
     ExpectNothingRecorded();
 }
 
+TEST_F(SyncClockTest, HealthOneIsUsedAsAnyOtherTime) {
+    m_internet.Data = "\n54437 07-12-03 21:39:47 00 0 1 50.0 UTC(NIST) *\n";
+    EXPECT_EQ(m_sync.SyncClock(SyncTrigger::PingNow).Status, SyncStatus::Set);
+    EXPECT_EQ(m_time.SetTimes.size(), 1u);
+}
+
+// "Ping Now" with a server 16 hours off asks first.
+struct QuestionCase {
+    const char* Name;
+    int Answer;
+    bool Sets;
+};
+void PrintTo(const QuestionCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class SixteenHoursOff : public SyncClockTest, public ::testing::WithParamInterface<QuestionCase> {};
+
+TEST_P(SixteenHoursOff, PingAsksAndSetsOnlyOnYes) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    const DateTime server = kServer + 16.0 / 24.0;
+    m_internet.Data = NistReply(server);
+    m_boxes.Answer = GetParam().Answer;
+    m_sync.mnuPingClick();
+
+    ASSERT_GE(m_boxes.Shown.size(), 1u);
+    const ShownBox& question = m_boxes.Shown[0];
+    EXPECT_EQ(question.Type & MB_TYPEMASK, UINT{MB_YESNO});
+    EXPECT_THAT(question.Text, HasSubstr(DateTimeToText(server) + " UTC"));
+    EXPECT_THAT(question.Text, HasSubstr("16 Hours 1 Minutes 29 Seconds"));
+    EXPECT_EQ(m_internet.UrlOpens.size(), 1u);
+    if (GetParam().Sets) {
+        ASSERT_EQ(m_time.SetTimes.size(), 1u);
+        EXPECT_EQ(m_time.SetTimes[0].wHour, 13);  // 21:39:47 plus 16 hours, the next day
+        EXPECT_EQ(m_time.SetTimes[0].wDay, 4);
+        ASSERT_EQ(m_boxes.Shown.size(), 2u);
+        EXPECT_THAT(m_boxes.Shown[1].Text, HasSubstr("has been adjusted"));
+        EXPECT_EQ(m_view.LastPing, DateTimeToText(kLocal));
+        EXPECT_FALSE(m_view.Timer2Enabled);
+    } else {
+        EXPECT_EQ(m_boxes.Shown.size(), 1u);
+        ExpectNothingRecorded();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, SixteenHoursOff,
+                         ::testing::Values(QuestionCase{"Yes", IDYES, true},
+                                           QuestionCase{"No", IDNO, false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(SyncClockTest, NoSecondSynchronizationWhileOneRuns) {
+    // The question's message loop is where a second "Ping Now" or a daily tick would come.
+    m_internet.Data = NistReply(kServer + 16.0 / 24.0);
+    m_boxes.OnShow = [&] {
+        if (m_boxes.Shown.size() > 1) return;
+        EXPECT_TRUE(m_sync.Busy());
+        m_sync.mnuPingClick();
+        m_sync.Timer2Timer();
+        EXPECT_EQ(m_sync.SyncClock(SyncTrigger::Daily).Status, SyncStatus::Busy);
+    };
+    m_sync.mnuPingClick();
+    EXPECT_EQ(m_internet.UrlOpens.size(), 1u);
+    EXPECT_EQ(m_boxes.Shown.size(), 1u);
+    EXPECT_FALSE(m_sync.Busy());
+}
+
 struct RefusalCase {
     const char* Name;
     DWORD Error;
@@ -186,14 +265,21 @@ void PrintTo(const RefusalCase& c, std::ostream* os) {
 
 class ClockRefused : public SyncClockTest, public ::testing::WithParamInterface<RefusalCase> {};
 
-TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsNothing) {
+// The server answered: the attempt is the day's, but the label and LastPing keep the last set.
+void ExpectOnlyTheAttemptRecorded(const FakeClockSyncView& view) {
+    EXPECT_EQ(LastSyncTime, kLocal);
+    EXPECT_EQ(view.LastPing, std::nullopt);
+    EXPECT_EQ(SyncSettingsScope::Raw("LastPing"), "before");
+    EXPECT_FALSE(view.Timer2Enabled);
+}
+
+TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsOnlyTheAttempt) {
     WriteSetting(kSettingsKey, "LastPing", "before");
     m_time.SetResult = GetParam().Error;
     m_sync.mnuPingClick();
 
     ASSERT_EQ(m_time.SetTimes.size(), 1u);
-    m_time.SetTimes.clear();
-    ExpectNothingRecorded();
+    ExpectOnlyTheAttemptRecorded(m_view);
     ASSERT_EQ(m_boxes.Shown.size(), 1u);
     const std::string& text = m_boxes.Shown[0].Text;
     EXPECT_THAT(text, HasSubstr("could not be set"));
@@ -204,15 +290,14 @@ TEST_P(ClockRefused, PingSaysSoInsteadOfReportingAndRecordsNothing) {
     EXPECT_EQ(m_boxes.Shown[0].Type & (MB_ICONMASK | MB_TYPEMASK), UINT{MB_OK});
 }
 
-TEST_P(ClockRefused, DailySyncKeepsQuietAndTriesAgain) {
+TEST_P(ClockRefused, DailySyncKeepsQuietAndWaitsADay) {
     WriteSetting(kSettingsKey, "LastPing", "before");
     m_time.SetResult = GetParam().Error;
     m_sync.Timer2Timer();
 
     EXPECT_EQ(m_time.SetTimes.size(), 1u);
-    m_time.SetTimes.clear();
     EXPECT_TRUE(m_boxes.Shown.empty());
-    ExpectNothingRecorded();
+    ExpectOnlyTheAttemptRecorded(m_view);
 }
 
 INSTANTIATE_TEST_SUITE_P(

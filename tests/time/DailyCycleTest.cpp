@@ -16,6 +16,7 @@ namespace {
 using test::FakeClockSyncView;
 using test::SyncSettingsScope;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 SYSTEMTIME ToSystemTime(DateTime value) {
@@ -50,13 +51,15 @@ protected:
         m_sync.LoadDailySwitch();
     }
 
-    void Run(int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            ++m_elapsed;
+    // step > 1 runs Timer1 only every step seconds, for simulations over days; it divides 60.
+    void Run(int seconds, int step = 1) {
+        for (int i = 0; i < seconds; i += step) {
+            m_elapsed += step;
             SetClock();
-            if (m_view.Timer2Enabled && --m_view.Timer2Countdown == 0) {
+            if (m_view.Timer2Enabled && (m_view.Timer2Countdown -= step) <= 0) {
                 m_view.Timer2Countdown = 60;
-                m_internet.Data = m_serverUp ? test::NistReply(NowUtc()) : "\nno time line\n";
+                m_internet.Data = m_serverUp ? test::NistReply(NowUtc() + m_serverAhead * kSecond)
+                                             : "\nno time line\n";
                 const std::size_t fetches = m_internet.UrlOpens.size();
                 const std::size_t sets = m_time.SetTimes.size();
                 m_sync.Timer2Timer();
@@ -78,6 +81,7 @@ protected:
     ClockSync m_sync{m_view};
     int m_elapsed = 0;
     bool m_serverUp = true;
+    int m_serverAhead = 0;      // seconds
     std::vector<int> Attempts;  // seconds after start at which Timer2 asked the server
     std::vector<int> Syncs;     // ... and at which it set the clock
 };
@@ -115,14 +119,71 @@ TEST_F(DailyCycle, RetriesEveryMinuteUntilASyncSucceeds) {
     EXPECT_THAT(Syncs, ElementsAre(240));
 }
 
-TEST_F(DailyCycle, RetriesEveryMinuteWhileTheSystemRefusesToSetTheClock) {
+// A time was obtained, but the clock was not set: asking again a minute later would end the
+// same way, so the next attempt comes a day later, as after a set.
+struct DayAttemptCase {
+    const char* Name;
+    DWORD SetResult;
+    int ServerAhead;  // seconds
+    std::size_t Balloons;
+};
+void PrintTo(const DayAttemptCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class DayAttempt : public DailyCycle, public ::testing::WithParamInterface<DayAttemptCase> {};
+
+TEST_P(DayAttempt, NoSecondRequestWithinTheDay) {
+    WriteSetting(kSettingsKey, "LastPing", "before");
+    Start("True");
+    m_time.SetResult = GetParam().SetResult;
+    m_serverAhead = GetParam().ServerAhead;
+    Run(120);
+    Run(86400 - 120, 30);
+    EXPECT_THAT(Attempts, ElementsAre(60));
+    EXPECT_FALSE(m_view.Timer2Enabled);
+    EXPECT_EQ(m_view.LastPing, std::nullopt);
+    EXPECT_EQ(SyncSettingsScope::Raw("LastPing"), "before");
+    EXPECT_EQ(m_view.Balloons.size(), GetParam().Balloons);
+    EXPECT_THAT(m_boxes.Shown, IsEmpty());
+    EXPECT_EQ(m_view.TrayTip, "Veritan Clock Sync\nnot set since before");
+
+    Run(120);
+    EXPECT_THAT(Attempts, ElementsAre(60, 60 + 86400 + 60));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes, DayAttempt,
+    ::testing::Values(DayAttemptCase{"Refused", ERROR_PRIVILEGE_NOT_HELD, 90, 0},
+                      DayAttemptCase{"SixteenHoursAhead", ERROR_SUCCESS, 16 * 3600, 1},
+                      DayAttemptCase{"SixteenHoursBehind", ERROR_SUCCESS, -16 * 3600, 1}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(DailyCycle, ThreeDaysWithoutASetAreToldOnceAndAgainAfterTheNextStretch) {
     Start("True");
     m_time.SetResult = ERROR_PRIVILEGE_NOT_HELD;
-    Run(130);
-    EXPECT_THAT(Attempts, ElementsAre(60, 120));
-    EXPECT_TRUE(m_view.Timer2Enabled);
-    EXPECT_EQ(LastSyncTime, 0.0);
-    EXPECT_THAT(m_boxes.Shown, IsEmpty());
+    Run(3 * 86400 - 60, 30);
+    EXPECT_THAT(m_view.Balloons, IsEmpty());
+    Run(2 * 86400, 30);
+    ASSERT_EQ(m_view.Balloons.size(), 1u);
+    EXPECT_THAT(m_view.Balloons[0],
+                HasSubstr("has not been set since " + DateTimeToText(kStartLocal)));
+
+    // A set ends the stretch; the next one is told again.
+    m_time.SetResult = ERROR_SUCCESS;
+    Run(86400 + 120, 30);
+    ASSERT_EQ(m_view.Balloons.size(), 1u);
+    ASSERT_TRUE(m_view.LastPing.has_value());
+    m_time.SetResult = ERROR_PRIVILEGE_NOT_HELD;
+    Run(4 * 86400, 30);
+    ASSERT_EQ(m_view.Balloons.size(), 2u);
+    EXPECT_THAT(m_view.Balloons[1], HasSubstr("has not been set since " + *m_view.LastPing));
+}
+
+TEST_F(DailyCycle, NoWordOfAnUnsetClockWhileTheSwitchIsOff) {
+    Start(std::nullopt);
+    Run(3 * 86400 + 60, 30);
+    EXPECT_THAT(m_view.Balloons, IsEmpty());
 }
 
 TEST_F(DailyCycle, SwitchedOffAtStartNeverSyncsThoughTimer2Ticks) {

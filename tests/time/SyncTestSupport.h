@@ -41,6 +41,11 @@ public:
     void SetTrayAutomaticChecked(bool checked) override { TrayAutomatic = checked; }
     void SetWindowWaitCursor(bool wait) override { WindowCursor.push_back(wait); }
     void SetApplicationWaitCursor(bool wait) override { ApplicationCursor.push_back(wait); }
+    void SetTrayTip(const std::string& text) override { TrayTip = text; }
+    void ShowTrayBalloon(const std::string& title, const std::string& text) override {
+        Balloons.push_back(title + "|" + text);
+        Log("ShowTrayBalloon");
+    }
 
     std::optional<std::string> LastPing;  // lblLastPing, when set
     std::string SystemUtc;                // lblSystemUtc
@@ -50,6 +55,8 @@ public:
     bool TrayAutomatic = true;
     std::vector<bool> WindowCursor;
     std::vector<bool> ApplicationCursor;
+    std::string TrayTip;
+    std::vector<std::string> Balloons;  // "title|text"
 
 private:
     void Log(const char* what) {

@@ -51,7 +51,7 @@ protected:
             draw.hwndItem = reinterpret_cast<HWND>(item->Parent()->Handle());
             draw.hDC = dc;
             draw.rcItem = RECT{0, 0, 160, item->IsLine() ? 4 : 23};
-            draw.itemData = reinterpret_cast<ULONG_PTR>(item);
+            draw.itemData = item->ItemData();
             ::SendMessageA(main->Handle(), WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&draw));
         }
     }
