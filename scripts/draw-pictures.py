@@ -3,7 +3,8 @@
 
     scripts/draw-pictures.py [--preview DIR]
 
-ClockSync.ico  the program and tray icon: 16, 32 and 48 pixels, 32-bit with alpha and AND mask
+ClockSync.ico  the program icon: 16, 20, 24, 32, 40, 48, 64 and 256 pixels, 32-bit with alpha and
+               AND mask (the 256-pixel one as PNG)
 ping.bmp       the ping button's 16 x 16 glyph, 16 colours; the bottom-left pixel (magenta) is the
                colour the button leaves out
 ok.bmp, cancel.bmp
@@ -12,6 +13,10 @@ datetime.bmp, readme.bmp, website.bmp, about.bmp
                menu item pictures, the same way: a calendar with a clock, a page of text, a globe,
                an "i" in a circle
 banner.bmp     the maker's 150 x 27 banner, 24-bit, on the window's dark grey
+
+Every picture but the icon also comes for 150% and 200% displays, as NAME-150.bmp and
+NAME-200.bmp: the glyphs 24 and 32 pixels square, the banner 225 x 41 and 300 x 54 (256 colours
+of its own, a third of the size).
 
 Standard library only, so it runs on any machine that builds the program. Shapes are sampled
 several times per pixel (a mask per shape) and composited with their coverage, which gives
@@ -276,6 +281,43 @@ VGA16 = [0x000000, 0x800000, 0x008000, 0x808000, 0x000080, 0x800080, 0x008080, 0
          0x808080, 0xFF0000, 0x00FF00, 0xFFFF00, 0x0000FF, 0xFF00FF, 0x00FFFF, 0xFFFFFF]
 
 
+def median_cut(colours, count):
+    """count palette colours for the (r, g, b) colours: boxes split at the median of their
+    widest channel, each box's mean its colour."""
+    boxes = [list(colours)]
+    while len(boxes) < count:
+        splittable = [b for b in boxes if len(set(b)) > 1]
+        if not splittable:
+            break
+        box = max(splittable, key=lambda b: max(max(c[k] for c in b) - min(c[k] for c in b)
+                                                for k in range(3)))
+        channel = max(range(3), key=lambda k: max(c[k] for c in box) - min(c[k] for c in box))
+        box.sort(key=lambda c: c[channel])
+        boxes.remove(box)
+        half = len(box) // 2
+        boxes += [box[:half], box[half:]]
+    return [tuple(int(round(sum(c[k] for c in b) / len(b))) for k in range(3)) for b in boxes]
+
+
+def bmp8_bytes(rows):
+    """Opaque RGBA rows into an 8-bit BMP with a palette of their own: a third of the 24-bit
+    picture, for the large banners that the program carries beside the 100% one."""
+    height, width = len(rows), len(rows[0])
+    pixels = [px[:3] for row in rows for px in row]
+    palette = median_cut(pixels, 256)
+    nearest = {}
+    for c in set(pixels):
+        nearest[c] = min(range(len(palette)),
+                         key=lambda i: sum((a - b) ** 2 for a, b in zip(c, palette[i])))
+    stride = (width + 3) & ~3
+    data = bytearray()
+    for row in reversed(rows):
+        data.extend(bytes(nearest[px[:3]] for px in row).ljust(stride, b"\0"))
+    table = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in palette)
+    info = bitmap_info(width, height, 8, len(data), len(palette))
+    return bmp_file(info + table + bytes(data), 14 + 40 + len(table))
+
+
 def rgb8(value):
     return (value >> 16 & 255, value >> 8 & 255, value & 255, 255)
 
@@ -323,8 +365,10 @@ def ico_bytes(images):
     offset = 6 + 16 * len(images)
     entries, bodies = b"", b""
     for rows in images:
-        body = ico_image(rows)
         size = len(rows)
+        # The largest image is kept as PNG, as Explorer reads it: a bitmap would be a quarter
+        # of a megabyte of the program's size.
+        body = png_bytes(rows) if size >= 256 else ico_image(rows)
         entries += struct.pack("<BBBBHHII", size % 256, size % 256, 0, 0, 1, 32, len(body), offset)
         bodies += body
         offset += len(body)
@@ -347,10 +391,10 @@ WHITE = rgb(0xFFFFFF)
 def draw_icon(size):
     """A round blue-rimmed dial; from 32 pixels on at ten past ten with a second hand and a
     green sync badge, at 16 pixels at three o'clock, drawn on the pixel grid."""
-    c = Canvas(size, size, ss=16 if size <= 16 else 8)
+    c = Canvas(size, size, ss=16 if size <= 16 else 8 if size <= 48 else 4 if size <= 64 else 2)
     s = size / 32.0  # the design is drawn for 32 pixels and scaled
     cx = cy = size / 2.0
-    big = size >= 32
+    big = size >= 20
 
     r_out = size / 2.0 - 0.25 * s if big else 7.9
     rim = 3.0 * s if big else 1.9
@@ -441,6 +485,80 @@ def glyph_indices(rows):
 
 def draw_ping():
     return glyph_indices(PING_GLYPH)
+
+
+# The glyphs are drawn on a 16-pixel grid; for 150% and 200% displays they are enlarged with the
+# pixel-art rules that keep their edges and diagonals sharp (each output pixel is one of the
+# glyph's own palette entries, so the key colour stays exact).
+
+
+def _at(rows, x, y):
+    h, w = len(rows), len(rows[0])
+    return rows[min(max(y, 0), h - 1)][min(max(x, 0), w - 1)]
+
+
+def scale2x(rows):
+    out = []
+    for y in range(len(rows)):
+        top, bottom = [], []
+        for x in range(len(rows[0])):
+            e = rows[y][x]
+            b, d, f, h = _at(rows, x, y - 1), _at(rows, x - 1, y), _at(rows, x + 1, y), \
+                _at(rows, x, y + 1)
+            if b != h and d != f:
+                top += [d if d == b else e, f if b == f else e]
+                bottom += [d if d == h else e, f if h == f else e]
+            else:
+                top += [e, e]
+                bottom += [e, e]
+        out += [top, bottom]
+    return out
+
+
+def scale3x(rows):
+    out = []
+    for y in range(len(rows)):
+        lines = [[], [], []]
+        for x in range(len(rows[0])):
+            a, b, c = _at(rows, x - 1, y - 1), _at(rows, x, y - 1), _at(rows, x + 1, y - 1)
+            d, e, f = _at(rows, x - 1, y), rows[y][x], _at(rows, x + 1, y)
+            g, h, i = _at(rows, x - 1, y + 1), _at(rows, x, y + 1), _at(rows, x + 1, y + 1)
+            if b != h and d != f:
+                block = [d if d == b else e,
+                         d if (d == b and e != c) or (b == f and e != a) else e,
+                         f if b == f else e,
+                         d if (d == b and e != g) or (d == h and e != a) else e,
+                         e,
+                         f if (b == f and e != i) or (h == f and e != c) else e,
+                         d if d == h else e,
+                         h if (d == h and e != i) or (h == f and e != g) else e,
+                         f if h == f else e]
+            else:
+                block = [e] * 9
+            for k in range(3):
+                lines[k] += block[3 * k:3 * k + 3]
+        out += lines
+    return out
+
+
+def halve(rows):
+    """Every 2 x 2 block to its most frequent entry (the top-left one on a tie)."""
+    out = []
+    for y in range(0, len(rows) - 1, 2):
+        line = []
+        for x in range(0, len(rows[0]) - 1, 2):
+            block = [rows[y][x], rows[y][x + 1], rows[y + 1][x], rows[y + 1][x + 1]]
+            line.append(max(block, key=lambda v: (block.count(v), v == block[0])))
+        out.append(line)
+    return out
+
+
+def scale_glyph(indices, percent):
+    if percent == 100:
+        return indices
+    rows = scale2x(indices) if percent == 200 else halve(scale3x(indices))
+    rows[-1][0] = indices[-1][0]  # the key colour stays the bottom-left pixel
+    return rows
 
 
 # ---- The proxy dialog's buttons and the menu pictures -----------------------------------------
@@ -646,11 +764,33 @@ GOLD_TOP, GOLD_BOTTOM = rgb(0xFFD978), rgb(0xD08A1C)
 TEXT_TOP, TEXT_BOTTOM = rgb(0xFFFFFF), rgb(0xBAC6D4)
 
 
-def draw_banner():
+class ScaledCanvas:
+    """A canvas percent / 100 times the size of the design that is drawn on it."""
+
+    def __init__(self, width, height, percent, ss, ground):
+        self.k = percent / 100.0
+        self.canvas = Canvas(int(round(width * self.k)), int(round(height * self.k)), ss, ground)
+
+    def fill(self, paint, *shapes, opacity=1.0):
+        k = self.k
+
+        def scaled(shape):
+            inside, (x0, y0, x1, y1) = shape
+            return (lambda x, y: inside(x / k, y / k)), (x0 * k, y0 * k, x1 * k, y1 * k)
+
+        self.canvas.fill(lambda x, y: paint(x / k, y / k), *[scaled(s) for s in shapes],
+                         opacity=opacity)
+
+    def rgba8(self):
+        return self.canvas.rgba8()
+
+
+def draw_banner(percent=100):
     """A dark plate with a gold meridian globe and the maker's name in light strokes."""
     width, height = 150, 27
     # The ground is the window's colour, so the rounded corners blend into it.
-    c = Canvas(width, height, ss=6, ground=rgb(0x404040))
+    c = ScaledCanvas(width, height, percent, ss=6 if percent == 100 else 4,
+                     ground=rgb(0x404040))
     c.fill(solid(PLATE_EDGE), rounded_rect(0, 0, width, height, 6))
     c.fill(vertical(PLATE_TOP, PLATE_BOTTOM, 1, height - 1),
            rounded_rect(1, 1, width - 1, height - 1, 5))
@@ -716,6 +856,13 @@ def write(path, data):
         f.write(data)
 
 
+# The display scales that the pictures come in, and their file names' endings.
+SCALES = (100, 150, 200)
+SUFFIX = {100: "", 150: "-150", 200: "-200"}
+# The program icon's images: the title bar, tray, task bar and Explorer's views at 100% to 200%.
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--preview", metavar="DIR", help="also write enlarged PNG previews here")
@@ -723,14 +870,19 @@ def main():
     out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "src", "ui", "resources")
     os.makedirs(out, exist_ok=True)
 
-    icons = [draw_icon(size) for size in (16, 32, 48)]
+    icons = [draw_icon(size) for size in ICON_SIZES]
     write(os.path.join(out, "ClockSync.ico"), ico_bytes(icons))
     glyphs = [(name, glyph_indices(rows)) for name, rows in GLYPHS]
     for name, indices in glyphs:
-        write(os.path.join(out, name + ".bmp"), bmp4_bytes(indices))
+        for percent in SCALES:
+            write(os.path.join(out, name + SUFFIX[percent] + ".bmp"),
+                  bmp4_bytes(scale_glyph(indices, percent)))
     ping = draw_ping()
     banner = draw_banner()
-    write(os.path.join(out, "banner.bmp"), bmp24_bytes(banner))
+    for percent in SCALES:
+        write(os.path.join(out, "banner" + SUFFIX[percent] + ".bmp"),
+              bmp24_bytes(banner) if percent == 100 else bmp8_bytes(draw_banner(percent)))
+    icons = [icon for icon in icons if len(icon) <= 48]
 
     if args.preview:
         os.makedirs(args.preview, exist_ok=True)

@@ -6,6 +6,7 @@
 #include "core/MenuMeasure.h"
 #include "framework/Form.h"
 #include "framework/ImageList.h"
+#include "platform/Dpi.h"
 
 namespace cs {
 
@@ -70,10 +71,13 @@ void TXPMenu::SetActive(bool active) {
     RedrawMenuBar();
 }
 
+int TXPMenu::PaintDpi() const noexcept {
+    return m_form ? m_form->Dpi() : kDesignPixelsPerInch;
+}
+
 void TXPMenu::RedrawMenuBar() const {
     // A window without a menu bar would only have its frame laid out again.
-    if (m_form && m_form->Handle() && ::GetMenu(m_form->Handle()))
-        ::DrawMenuBar(m_form->Handle());
+    if (m_form && m_form->Handle() && ::GetMenu(m_form->Handle())) ::DrawMenuBar(m_form->Handle());
 }
 
 // ---- Attaching ------------------------------------------------------------------------------
@@ -224,7 +228,8 @@ void TXPMenu::LoadMenuFont(Font& font) {
     if (!ReadNonClientMetrics(metrics)) return;
     const LOGFONTA& menu = metrics.lfMenuFont;
     font.SetName(menu.lfFaceName);
-    font.SetHeight(menu.lfHeight);
+    // The system gives it at its own resolution; painting scales it to the menu's.
+    font.SetHeight(::MulDiv(menu.lfHeight, kDesignPixelsPerInch, SystemDpi()));
     font.SetCharset(menu.lfCharSet);
     font.SetStyle((menu.lfWeight >= FW_BOLD ? FontStyle::Bold : 0u) |
                   (menu.lfItalic ? FontStyle::Italic : 0u) |
@@ -255,7 +260,7 @@ SIZE TXPMenu::GlyphExtent(const MenuItem& item) const {
     } else if (item.GetBitmap().Width() >= 1) {
         size = {item.GetBitmap().Width(), item.GetBitmap().Height()};
     }
-    size.cx = ReservedGlyphWidth(size.cx, barItem, m_iconWidth);
+    size.cx = ReservedGlyphWidth(size.cx, barItem, ::MulDiv(m_iconWidth, PaintDpi(), 96));
     return size;
 }
 
@@ -263,6 +268,7 @@ void TXPMenu::SizeItem(MenuItem& item, Canvas& canvas, int& width, int& height) 
     if (!m_active) return;
     const std::string text = MeasureText(item.Caption(), ShortCutToText(item.ShortCut()));
     // The font as it stands: before the first paint with system colours, the stored one.
+    m_font.SetPixelsPerInch(PaintDpi());
     canvas.SetFont(m_font);
     const SIZE glyph = GlyphExtent(item);
     ItemMetrics metrics;
@@ -273,6 +279,7 @@ void TXPMenu::SizeItem(MenuItem& item, Canvas& canvas, int& width, int& height) 
     metrics.TextHeight = canvas.TextHeight(text);
     metrics.GlyphWidth = glyph.cx;
     metrics.GlyphHeight = glyph.cy;
+    metrics.Dpi = PaintDpi();
     FitItemSize(metrics, width, height);
 }
 

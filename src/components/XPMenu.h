@@ -78,6 +78,9 @@ public:
     void SetActive(bool active);
 
     Form* OwnerForm() const noexcept { return m_form; }
+    // The resolution that items are measured and painted at: the form's display's. IconWidth,
+    // the font and every offset of the look are given for 96 dpi and scaled to it.
+    int PaintDpi() const noexcept;
 
     // Attaches the painter to (on) or detaches it from (off) every menu and tool bar of the form.
     void ApplyToForm(bool on);
@@ -103,7 +106,8 @@ public:
     // GreyLevel is the grey of the channels' mean raised by d (capped at 100), at most 240.
     static Color GreyLevel(const Canvas& canvas, Color color, int amount);
 
-    // Loads the system's menu font into font, in the menu-text colour; on failure font stays.
+    // Loads the system's menu font into font, in the menu-text colour, its height in design
+    // pixels (96 dpi); on failure font stays.
     static void LoadMenuFont(Font& font);
     // The size of the picture that PaintItem draws for the item; for an item off the menu bar
     // at least IconWidth wide.

@@ -83,6 +83,22 @@ ImageList* ImagesOf(const MenuItem& item) noexcept {
     return menu ? menu->Images() : nullptr;
 }
 
+// Limits drawing on dc to rect for as long as it lives; the clipping region before it comes back.
+class ClipTo {
+public:
+    ClipTo(HDC dc, const RECT& rect) : m_dc(dc), m_saved(::CreateRectRgn(0, 0, 0, 0)) {
+        if (::GetClipRgn(dc, m_saved.get()) != 1) m_saved.reset();
+        ::IntersectClipRect(dc, rect.left, rect.top, rect.right, rect.bottom);
+    }
+    ~ClipTo() { ::SelectClipRgn(m_dc, m_saved.get()); }
+    ClipTo(const ClipTo&) = delete;
+    ClipTo& operator=(const ClipTo&) = delete;
+
+private:
+    HDC m_dc;
+    unique_handle<HRGN, detail::DeleteGdiObject> m_saved;
+};
+
 bool IsBarItem(const MenuItem& item) noexcept {
     const Menu* menu = item.GetParentMenu();
     return menu && dynamic_cast<const MainMenu*>(menu) && item.Parent() == &menu->Items();
@@ -108,6 +124,11 @@ void TXPMenu::PaintItem(MenuItem& item, Canvas& canvas, const RECT& rect, bool s
     ImageList* images = ImagesOf(item);
     const bool imageListItem = images && item.ImageIndex() != -1;
 
+    // The 96-dpi design's offsets, and the font, at the scale of the form's display.
+    const int dpi = PaintDpi();
+    const auto S = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+    const int iconWidth = S(m_iconWidth);
+    m_font.SetPixelsPerInch(dpi);
     canvas.SetFont(m_font);
 
     Bitmap glyph;
@@ -117,27 +138,28 @@ void TXPMenu::PaintItem(MenuItem& item, Canvas& canvas, const RECT& rect, bool s
     const int left = rect.left, top = rect.top, right = rect.right, bottom = rect.bottom;
     const int below = bottom + 1;
     const RECT work{left, top, right, below};
-    const RECT icon = rightToLeft ? RECT{right - m_iconWidth, top, right, below}
-                                  : RECT{left, top, left + m_iconWidth, below};
+    const RECT icon = rightToLeft ? RECT{right - iconWidth, top, right, below}
+                                  : RECT{left, top, left + iconWidth, below};
     RECT check;
     if (imageListItem) {
-        check = RECT{icon.left + 1, top + 2, icon.right - 3, below - 2};
+        check = RECT{icon.left + S(1), top + S(2), icon.right - S(3), below - S(2)};
     } else {
-        const int x = icon.left + (m_iconWidth - 10) / 2;
-        const int y = top + (below - top - 10) / 2;
-        check = RECT{x, y, x + 10, y + 10};
+        const int box = S(10);
+        const int x = icon.left + (iconWidth - box) / 2;
+        const int y = top + (below - top - box) / 2;
+        check = RECT{x, y, x + box, y + box};
     }
     RECT text;
     if (barItem && !imageListItem) {
         text = work;
     } else if (rightToLeft) {
-        text = RECT{left, top, right - m_iconWidth, below};
-        if (glyph.Width() > m_iconWidth) text.right = right - glyph.Width() - 4;
-        if (barItem) text.right += 5;
+        text = RECT{left, top, right - iconWidth, below};
+        if (glyph.Width() > iconWidth) text.right = right - glyph.Width() - S(4);
+        if (barItem) text.right += S(5);
     } else {
-        text = RECT{left + m_iconWidth, top, right, below};
-        if (glyph.Width() > m_iconWidth) text.left = left + glyph.Width() + 4;
-        if (barItem) text.left -= 5;
+        text = RECT{left + iconWidth, top, right, below};
+        if (glyph.Width() > iconWidth) text.left = left + glyph.Width() + S(4);
+        if (barItem) text.left -= S(5);
     }
 
     if (barItem) {
@@ -158,10 +180,10 @@ void TXPMenu::PaintItem(MenuItem& item, Canvas& canvas, const RECT& rect, bool s
             PaintOpenBarItem(item, canvas, rightToLeft, work);
         } else if (item.Enabled()) {
             // The box leaves the item's top row free.
-            const RECT box{left, top + 1, m_flatMenu ? right - 1 : right, bottom};
+            const RECT box{left, top + S(1), m_flatMenu ? right - S(1) : right, bottom};
             canvas.SetBrushColor(colors.SelectFill);
             canvas.FillRect(box);
-            canvas.SetPenColor(colors.SelectFrame);
+            canvas.SetPenColor(colors.SelectFrame, S(1));
             canvas.SetBrushClear();
             canvas.RoundRect(box.left, box.top, box.right, box.bottom, 0, 0);
         }
@@ -173,29 +195,31 @@ void TXPMenu::PaintItem(MenuItem& item, Canvas& canvas, const RECT& rect, bool s
         glyph.SetSize(images->Width(), images->Height());
         BitmapCanvas picture(glyph);  // let go of before the glyph is drawn
         picture->FillRect(RECT{0, 0, images->Width(), images->Height()}, colors.IconColumn);
-        CommonControl<decltype(::ImageList_DrawEx)>("ImageList_DrawEx")(images->Handle(), item.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
-                           CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+        CommonControl<decltype(::ImageList_DrawEx)>("ImageList_DrawEx")(
+            images->Handle(), item.ImageIndex(), picture->Handle(), 0, 0, 0, 0, CLR_NONE, CLR_NONE,
+            ILD_TRANSPARENT);
     }
     PaintGlyph(item, canvas, rightToLeft, barItem, item.Checked(), item.Enabled(), false, selected,
                icon, glyph);
 
     if (separator) {
-        canvas.SetPenColor(colors.SeparatorLine);
-        const int y = text.top + RoundHalfEven((text.bottom - text.top) / 2.0);
+        // A pen of more than one pixel is centred on its line: it starts above the middle.
+        canvas.SetPenColor(colors.SeparatorLine, S(1));
+        const int y = text.top + RoundHalfEven((text.bottom - text.top) / 2.0) + S(1) / 2;
         if (rightToLeft) {
             canvas.MoveTo(text.left, y);
-            canvas.LineTo(text.right - 7, y);
+            canvas.LineTo(text.right - S(7), y);
         } else {
-            canvas.MoveTo(text.left + 7, y);
+            canvas.MoveTo(text.left + S(7), y);
             canvas.LineTo(text.right, y);
         }
     } else {
         UINT format = DT_LEFT;
         if (rightToLeft) {
-            text.right -= 5;
+            text.right -= S(5);
             format = DT_RIGHT | DT_RTLREADING;
         } else {
-            text.left += 5;
+            text.left += S(5);
         }
         PaintCaption(" " + item.Caption(), ShortCutToText(item.ShortCut()), format, rightToLeft,
                      barItem, item.Default(), item.Enabled(), selected, text, canvas);
@@ -216,63 +240,72 @@ void TXPMenu::PaintOpenBarItem(Component& sender, Canvas& canvas, bool rightToLe
                                const RECT& rect) {
     const PaintColors& colors = m_colors;
     const int l = rect.left, t = rect.top, r = rect.right, b = rect.bottom;
+    const int dpi = PaintDpi();
+    const auto S = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+    const int pen = S(1);
+    // A pen wider than a pixel is centred on its line: the outline along the left and top edges
+    // goes that much inwards, so that it stays inside the item.
+    const int lo = l + pen / 2, to = t + pen / 2;
+    // Nothing may reach into the neighbouring items, which are not painted again when the menu
+    // closes.
+    const ClipTo clip(canvas.Handle(), rect);
     canvas.SetBrushColor(colors.IconColumn);
     canvas.FillRect(rect);
-    canvas.SetPenColor(colors.FrameLine);
+    canvas.SetPenColor(colors.FrameLine, pen);
 
     if (!rightToLeft && m_deepColor && dynamic_cast<MenuItem*>(&sender)) {
         // An outline open at the bottom, joining the drop-down menu, with a soft shadow at its
         // right that fades over seven pixels.
         const Color base = colors.BarFill;
-        canvas.MoveTo(l, b - 1);
-        canvas.LineTo(l, t);
-        canvas.LineTo(r - 8, t);
-        canvas.LineTo(r - 8, b);
+        canvas.MoveTo(lo, b - S(1));
+        canvas.LineTo(lo, to);
+        canvas.LineTo(r - S(8), to);
+        canvas.LineTo(r - S(8), b);
 
         const auto fill = [&](int fl, int ft, int fr, int fb, int amount) {
             const Color color = Shade(canvas, base, amount);
             canvas.SetBrushColor(color);
-            canvas.SetPenColor(color);
+            canvas.SetPenColor(color, pen);
             canvas.FillRect(RECT{fl, ft, fr, fb});
         };
-        fill(r - 7, t, r, b, 10);
-        fill(r - 7, t + 3, r - 2, b, 30);
-        fill(r - 7, t + 5, r - 3, b, 60);
-        fill(r - 7, t + 6, r - 5, b, 100);
+        fill(r - S(7), t, r, b, 10);
+        fill(r - S(7), t + S(3), r - S(2), b, 30);
+        fill(r - S(7), t + S(5), r - S(3), b, 60);
+        fill(r - S(7), t + S(6), r - S(5), b, 100);
 
-        canvas.SetPenColor(base);
-        canvas.MoveTo(r - 5, t + 1);
-        canvas.LineTo(r - 1, t + 1);
-        canvas.LineTo(r - 1, t + 6);
-        canvas.MoveTo(r - 3, t + 2);
-        canvas.LineTo(r - 2, t + 2);
-        canvas.LineTo(r - 2, t + 3);
-        canvas.LineTo(r - 3, t + 3);
+        canvas.SetPenColor(base, pen);
+        canvas.MoveTo(r - S(5), t + S(1));
+        canvas.LineTo(r - S(1), t + S(1));
+        canvas.LineTo(r - S(1), t + S(6));
+        canvas.MoveTo(r - S(3), t + S(2));
+        canvas.LineTo(r - S(2), t + S(2));
+        canvas.LineTo(r - S(2), t + S(3));
+        canvas.LineTo(r - S(3), t + S(3));
 
-        canvas.SetPenColor(Shade(canvas, base, 10));
-        canvas.MoveTo(r - 6, t + 3);
-        canvas.LineTo(r - 3, t + 3);
-        canvas.LineTo(r - 3, t + 6);
-        canvas.LineTo(r - 4, t + 6);
-        canvas.LineTo(r - 4, t + 3);
+        canvas.SetPenColor(Shade(canvas, base, 10), pen);
+        canvas.MoveTo(r - S(6), t + S(3));
+        canvas.LineTo(r - S(3), t + S(3));
+        canvas.LineTo(r - S(3), t + S(6));
+        canvas.LineTo(r - S(4), t + S(6));
+        canvas.LineTo(r - S(4), t + S(3));
 
-        canvas.SetPenColor(Shade(canvas, base, 30));
-        canvas.MoveTo(r - 5, t + 5);
-        canvas.LineTo(r - 4, t + 5);
-        canvas.LineTo(r - 4, t + 9);
+        canvas.SetPenColor(Shade(canvas, base, 30), pen);
+        canvas.MoveTo(r - S(5), t + S(5));
+        canvas.LineTo(r - S(4), t + S(5));
+        canvas.LineTo(r - S(4), t + S(9));
 
-        canvas.SetPenColor(Shade(canvas, base, 40));
-        canvas.MoveTo(r - 6, t + 5);
-        canvas.LineTo(r - 6, t + 7);
+        canvas.SetPenColor(Shade(canvas, base, 40), pen);
+        canvas.MoveTo(r - S(6), t + S(5));
+        canvas.LineTo(r - S(6), t + S(7));
         return;
     }
 
     canvas.SetBrushColor(colors.ShadowFill);
-    canvas.MoveTo(l, b - 1);
-    canvas.LineTo(l, t);
-    canvas.LineTo(r - 3, t);
-    canvas.LineTo(r - 3, b);
-    canvas.FillRect(RECT{r - 2, t + 2, r, b});
+    canvas.MoveTo(lo, b - S(1));
+    canvas.LineTo(lo, to);
+    canvas.LineTo(r - S(3), to);
+    canvas.LineTo(r - S(3), b);
+    canvas.FillRect(RECT{r - S(2), t + S(2), r, b});
 }
 
 void TXPMenu::PaintCheckMark(MenuItem& item, bool selected, const RECT& check, Canvas& canvas,
@@ -281,35 +314,38 @@ void TXPMenu::PaintCheckMark(MenuItem& item, bool selected, const RECT& check, C
     const PaintColors& colors = m_colors;
     const Color fill = selected ? colors.CheckFillSelected : colors.CheckFill;
     const int cl = check.left, ct = check.top, cr = check.right, cb = check.bottom;
+    const int dpi = PaintDpi();
+    const auto S = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+    const int pen = S(1);
     canvas.SetBrushColor(fill);
 
     if (item.RadioItem()) {
-        canvas.SetPenColor(colors.SelectFrame);
+        canvas.SetPenColor(colors.SelectFrame, pen);
         if (imageList)
-            canvas.RoundRect(cl, ct, cr, cb, 6, 6);
+            canvas.RoundRect(cl, ct, cr, cb, S(6), S(6));
         else
             canvas.Ellipse(cl, ct, cr, cb);
         return;
     }
     if (imageList) {
-        canvas.SetPenColor(colors.SelectFrame);
+        canvas.SetPenColor(colors.SelectFrame, pen);
         canvas.Rectangle(cl, ct, cr, cb);
         return;
     }
-    canvas.SetPenColor(colors.CheckFrame);
+    canvas.SetPenColor(colors.CheckFrame, pen);
     canvas.Rectangle(cl, ct, cr, cb);
     // The tick: three strokes make its short arm three pixels thick, two its long arm, which
     // runs out past the box's right side.
-    canvas.SetPenColor(kColorBlack);
+    canvas.SetPenColor(kColorBlack, pen);
     const auto stroke = [&](int x1, int y1, int x2, int y2) {
         canvas.MoveTo(x1, y1);
         canvas.LineTo(x2, y2);
     };
-    stroke(cl + 1, ct + 5, cl + 4, cb - 2);
-    stroke(cl + 2, ct + 5, cl + 4, cb - 3);
-    stroke(cl + 2, ct + 4, cl + 5, cb - 3);
-    stroke(cl + 4, cb - 3, cr + 2, ct - 1);
-    stroke(cl + 4, cb - 2, cr - 2, ct + 3);
+    stroke(cl + S(1), ct + S(5), cl + S(4), cb - S(2));
+    stroke(cl + S(2), ct + S(5), cl + S(4), cb - S(3));
+    stroke(cl + S(2), ct + S(4), cl + S(5), cb - S(3));
+    stroke(cl + S(4), cb - S(3), cr + S(2), ct - S(1));
+    stroke(cl + S(4), cb - S(2), cr - S(2), ct + S(3));
 }
 
 void TXPMenu::PaintGlyph(Component& sender, Canvas& canvas, bool rightToLeft, bool barItem,
@@ -317,27 +353,30 @@ void TXPMenu::PaintGlyph(Component& sender, Canvas& canvas, bool rightToLeft, bo
                          Bitmap& glyph) {
     const int width = glyph.Width();
     const bool menuItem = dynamic_cast<MenuItem*>(&sender) != nullptr;
+    const int dpi = PaintDpi();
+    const auto S = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+    const int iconWidth = S(m_iconWidth);
     int x = rect.left;
-    int y = rect.top + 2;
+    int y = rect.top + S(2);
     if (menuItem) {
-        y = rect.top + 4;
-        if (width <= m_iconWidth)
-            x = rect.left + (m_iconWidth - width) / 2 - 1;
+        y = rect.top + S(4);
+        if (width <= iconWidth)
+            x = rect.left + (iconWidth - width) / 2 - S(1);
         else
-            x = rightToLeft ? rect.right - width - 2 : rect.left + 2;
+            x = rightToLeft ? rect.right - width - S(2) : rect.left + S(2);
     }
 
     // A selected glyph rises by a pixel over its shadow; a checked one stays on its box.
     if (selected && !barItem && enabled && !checked && !pressed) {
-        --x;
-        --y;
+        x -= S(1);
+        y -= S(1);
     }
     if (!selected && enabled && !checked && m_deepColor) TintGlyph(glyph, 30);
     if (!enabled) GreyGlyph(glyph, 90);
     if (selected && enabled && !checked) {
         Color base = m_colors.SelectFill;
         if (!menuItem && m_deepColor && !m_useSystemColors) base = Tint(canvas, m_selectColor, 68);
-        PaintSilhouette(glyph, canvas, x + 2, y + 2, Shade(canvas, base, 50));
+        PaintSilhouette(glyph, canvas, x + S(2), y + S(2), Shade(canvas, base, 50));
     }
 
     glyph.SetTransparent(true);
@@ -347,6 +386,9 @@ void TXPMenu::PaintGlyph(Component& sender, Canvas& canvas, bool rightToLeft, bo
 void TXPMenu::PaintCaption(const std::string& text, const std::string& shortcut, UINT format,
                            bool rightToLeft, bool barItem, bool isDefault, bool enabled,
                            bool selected, RECT rect, Canvas& canvas) {
+    const int dpi = PaintDpi();
+    const auto S = [dpi](int pixels) { return ::MulDiv(pixels, dpi, 96); };
+    m_font.SetPixelsPerInch(dpi);
     Font font(m_font);
     if (rightToLeft) font.SetCharset(ARABIC_CHARSET);
     canvas.SetFont(font);
@@ -367,10 +409,10 @@ void TXPMenu::PaintCaption(const std::string& text, const std::string& shortcut,
             int Amount;
         };
         const Halo halos[] = {
-            {{rect.left + 1, rect.top, rect.right, rect.bottom}, 30},
-            {{rect.left + 1, rect.top + 2, rect.right + 1, rect.bottom}, 30},
-            {{rect.left, rect.top + 1, rect.right, rect.bottom}, 40},
-            {{rect.left + 1, rect.top + 1, rect.right + 1, rect.bottom}, 60},
+            {{rect.left + S(1), rect.top, rect.right, rect.bottom}, 30},
+            {{rect.left + S(1), rect.top + S(2), rect.right + S(1), rect.bottom}, 30},
+            {{rect.left, rect.top + S(1), rect.right, rect.bottom}, 40},
+            {{rect.left + S(1), rect.top + S(1), rect.right + S(1), rect.bottom}, 60},
         };
         for (const Halo& halo : halos) {
             const Color under = ColorOf(canvas.Pixel(halo.Place.left, halo.Place.top));
@@ -386,10 +428,10 @@ void TXPMenu::PaintCaption(const std::string& text, const std::string& shortcut,
     ::SetTextColor(canvas.Handle(), shortcutColor.ToColorRef());
     RECT place = rect;
     if (rightToLeft) {
-        place.left += 10;
+        place.left += S(10);
         DrawText(canvas, shortcut + " ", place, DT_LEFT);
     } else {
-        place.right -= 10;
+        place.right -= S(10);
         DrawText(canvas, shortcut + " ", place, DT_RIGHT);
     }
 }
@@ -402,16 +444,18 @@ Color TXPMenu::ReadableTextColor(const Canvas& canvas, Color background) const {
 void TXPMenu::PaintGradient(Canvas& canvas, const RECT& rect, bool rightToLeft) {
     // One column more than the rectangle is wide: the right edge itself is painted too.
     const int columns = rect.right + 1 - rect.left;
+    const int iconWidth = ::MulDiv(m_iconWidth, PaintDpi(), 96);
+    const int margin = ::MulDiv(5, PaintDpi(), 96);
     int amount = 0;
     for (int column = 0; column < columns; ++column) {
         int x;
         bool inIconColumn;
         if (rightToLeft) {
             x = rect.right - column;
-            inIconColumn = rect.right - m_iconWidth + 5 < x && x < rect.right;
+            inIconColumn = rect.right - iconWidth + margin < x && x < rect.right;
         } else {
             x = rect.left + column;
-            inIconColumn = rect.left < x && x < rect.left + m_iconWidth + 5;
+            inIconColumn = rect.left < x && x < rect.left + iconWidth + margin;
         }
         amount = std::min(amount + (inIconColumn ? 3 : 1), 96);
         canvas.SetBrushColor(Tint(canvas, m_colors.IconColumn, amount));
@@ -534,8 +578,9 @@ void TXPMenu::PaintToolButton(ToolBar& toolBar, ToolButton& button, UINT state, 
         {
             BitmapCanvas picture(glyph);
             picture->FillRect(RECT{0, 0, images->Width(), images->Height()}, colors.IconColumn);
-            CommonControl<decltype(::ImageList_DrawEx)>("ImageList_DrawEx")(images->Handle(), button.ImageIndex(), picture->Handle(), 0, 0, 0, 0,
-                               CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+            CommonControl<decltype(::ImageList_DrawEx)>("ImageList_DrawEx")(
+                images->Handle(), button.ImageIndex(), picture->Handle(), 0, 0, 0, 0, CLR_NONE,
+                CLR_NONE, ILD_TRANSPARENT);
         }
         const int left = bounds.left + (faceRight - bounds.left - images->Width()) / 2;
         PaintGlyph(button, canvas, false, false, checked, enabled, pressed, hot,

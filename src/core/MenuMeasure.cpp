@@ -1,5 +1,6 @@
 #include "core/MenuMeasure.h"
 
+#include "core/DisplayScale.h"
 #include "core/MenuColors.h"
 
 namespace cs {
@@ -39,15 +40,18 @@ std::string MeasureText(std::string_view caption, std::string_view shortcutText)
 }
 
 void FitItemSize(const ItemMetrics& metrics, int& width, int& height) noexcept {
-    const int w = metrics.TextWidth - metrics.AmpersandWidth + metrics.GlyphWidth + kTextMargin;
+    const auto scaled = [&metrics](int pixels) { return ScaleToDpi(pixels, metrics.Dpi); };
+    const int w =
+        metrics.TextWidth - metrics.AmpersandWidth + metrics.GlyphWidth + scaled(kTextMargin);
     if (width < w) width = w;
     if (metrics.Separator) {
-        height = kSeparatorHeight;
+        height = scaled(kSeparatorHeight);
         return;
     }
     // A line and three quarters of it again: the item's own spacing.
     int h = metrics.TextHeight + RoundHalfEven(metrics.TextHeight * 0.75);
-    if (h < metrics.GlyphHeight + kGlyphMargin) h = metrics.GlyphHeight + kGlyphMargin;
+    if (h < metrics.GlyphHeight + scaled(kGlyphMargin))
+        h = metrics.GlyphHeight + scaled(kGlyphMargin);
     if (height < h) height = h;
 }
 

@@ -22,10 +22,11 @@ struct ItemMetrics {
     int TextHeight = 0;      // of MeasureText
     int GlyphWidth = 0;
     int GlyphHeight = 0;
+    int Dpi = 96;  // of the window the menu shows for: the margins grow with it
 };
 
 // Widens and heightens width and height (the framework's own measure) to what the item needs;
-// neither is ever made smaller, except that a separator is always 4 pixels high.
+// neither is ever made smaller, except that a separator is always 4 pixels high (at 96 dpi).
 void FitItemSize(const ItemMetrics& metrics, int& width, int& height) noexcept;
 
 // The glyph width an item reserves: the icon column at least, except on the menu bar.

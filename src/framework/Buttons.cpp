@@ -70,7 +70,7 @@ void FlatButton::DrawItem(const DRAWITEMSTRUCT& item) {
     else if (m_hot)
         ::DrawEdge(dc, &face, BDR_RAISEDINNER, BF_RECT);
 
-    const SelectGuard font(dc, GetFont().Handle());
+    const SelectGuard font(dc, FontHandle());
     const std::string& caption = Caption();
     RECT text{};
     if (!caption.empty()) ::DrawTextA(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
@@ -79,12 +79,12 @@ void FlatButton::DrawItem(const DRAWITEMSTRUCT& item) {
     const int glyphWidth = m_glyph.Width();
     const int glyphHeight = m_glyph.Height();
     // Glyph and caption are centred as one block; the spacing counts only between the two.
-    const int spacing = caption.empty() || m_glyph.Empty() ? 0 : m_spacing;
+    const int spacing = caption.empty() || m_glyph.Empty() ? 0 : Scale(m_spacing);
     const int width = face.right - face.left;
     const int height = face.bottom - face.top;
     const int margin =
-        m_margin >= 0 ? m_margin : (width - glyphWidth - spacing - textWidth + 1) / 2;
-    const int shift = m_pressed ? 1 : 0;  // a pushed face moves down and right
+        m_margin >= 0 ? Scale(m_margin) : (width - glyphWidth - spacing - textWidth + 1) / 2;
+    const int shift = m_pressed ? Scale(1) : 0;  // a pushed face moves down and right
 
     if (!m_glyph.Empty())
         m_glyph.Draw(dc, face.left + margin + shift,

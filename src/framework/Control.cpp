@@ -134,8 +134,10 @@ void Control::CreateHandle(HWND parentWindow) {
     if (m_visible) style |= WS_VISIBLE;
     if (!m_enabled) style |= WS_DISABLED;
     m_ownClass = params.OwnClass;
+    const RECT bounds = WindowBounds();
     HWND window = ::CreateWindowExA(params.ExStyle, params.ClassName, m_caption.c_str(), style,
-                                    m_left, m_top, m_width, m_height, parentWindow, params.Menu,
+                                    bounds.left, bounds.top, bounds.right - bounds.left,
+                                    bounds.bottom - bounds.top, parentWindow, params.Menu,
                                     ModuleInstance(), params.OwnClass ? this : nullptr);
     if (!window) throw Exception("Error creating window");
     // A window of our own class was attached at WM_NCCREATE already.
@@ -146,8 +148,34 @@ void Control::CreateHandle(HWND parentWindow) {
         }
         m_handle = window;
     }
-    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Handle()), FALSE);
+    ::SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), FALSE);
     HandleCreated();
+}
+
+int Control::Dpi() const noexcept {
+    return m_parent ? m_parent->Dpi() : kDesignPixelsPerInch;
+}
+
+RECT Control::WindowBounds() const noexcept {
+    const int left = Scale(m_left);
+    const int top = Scale(m_top);
+    // The far edges are scaled, not the size: neighbours that touch at 96 dpi still touch.
+    return RECT{left, top, Scale(m_left + m_width), Scale(m_top + m_height)};
+}
+
+HFONT Control::FontHandle() {
+    m_font.SetPixelsPerInch(Dpi());
+    return m_font.Handle();
+}
+
+void Control::DpiChanged() {
+    if (m_handle) {
+        const RECT bounds = WindowBounds();
+        ::SetWindowPos(m_handle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                       bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageA(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
+    }
+    for (Control* child : std::vector<Control*>(m_controls)) child->DpiChanged();
 }
 
 void Control::DestroyHandle() noexcept {
@@ -180,8 +208,11 @@ void Control::SetBounds(int left, int top, int width, int height) {
     m_top = top;
     m_width = width;
     m_height = height;
-    if (m_handle)
-        ::SetWindowPos(m_handle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_handle) {
+        const RECT bounds = WindowBounds();
+        ::SetWindowPos(m_handle, nullptr, bounds.left, bounds.top, bounds.right - bounds.left,
+                       bounds.bottom - bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void Control::SetVisible(bool visible) {
@@ -216,7 +247,7 @@ void Control::ParentFontChanged() {
 
 void Control::FontChanged() {
     if (m_handle)
-        ::SendMessageA(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.Handle()), TRUE);
+        ::SendMessageA(m_handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle()), TRUE);
     for (Control* child : m_controls)
         if (child->m_parentFont) child->ParentFontChanged();
 }

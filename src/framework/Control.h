@@ -29,8 +29,10 @@ void RefreshHighContrast(bool colorsChanged);
 void OverrideHighContrast(std::optional<bool> on);
 
 // A visible control: always a real window, a child of its parent control's window, so that
-// screen readers and automation see it and read its text. Position and size are in pixels
-// relative to the parent's client area. Font and colour follow the parent's until set.
+// screen readers and automation see it and read its text. Position and size are in pixels at
+// 96 dpi (the design's) relative to the parent's client area; the window itself is placed at
+// the scale of the top-level window's monitor (Dpi). Font and colour follow the parent's until
+// set.
 class Control : public Component {
 public:
     explicit Control(Component* owner);
@@ -55,6 +57,14 @@ public:
     void SetHeight(int height) { SetBounds(m_left, m_top, m_width, height); }
     virtual void SetBounds(int left, int top, int width, int height);
 
+    // The resolution that the control's window is drawn at: its top-level window's.
+    virtual int Dpi() const noexcept;
+    // Design pixels to pixels at Dpi.
+    int Scale(int pixels) const noexcept { return ::MulDiv(pixels, Dpi(), 96); }
+    // The top-level window moved to a resolution of another scale: the window is placed and
+    // given its font again, then the children follow.
+    virtual void DpiChanged();
+
     bool Visible() const noexcept { return m_visible; }
     virtual void SetVisible(bool visible);
     bool Enabled() const noexcept { return m_enabled; }
@@ -64,7 +74,7 @@ public:
     const std::string& Caption() const noexcept { return m_caption; }
     void SetCaption(std::string caption);
 
-    // A change made through the font clears ParentFont.
+    // A change made through the font clears ParentFont. Its height is in design pixels.
     Font& GetFont() noexcept { return m_font; }
     const Font& GetFont() const noexcept { return m_font; }
     bool ParentFont() const noexcept { return m_parentFont; }
@@ -83,6 +93,8 @@ public:
     // A solid brush of PaintColor, for painting its background and its children's.
     HBRUSH BackgroundBrush() const;
     void Invalidate() const noexcept;
+    // The GDI font, made for the control's resolution.
+    HFONT FontHandle();
 
     NotifyEvent OnClick;
     // Runs OnClick with this control as the sender.
@@ -136,6 +148,8 @@ protected:
     virtual void FontChanged();
     virtual void ColorChanged();
     virtual void CaptionChanged() {}
+    // Where the window goes in its parent's client area, in pixels.
+    virtual RECT WindowBounds() const noexcept;
 
     // The window procedure's typed handlers for a container.
     LRESULT OnEraseBackground(HDC dc);

@@ -5,6 +5,7 @@
 
 #include "core/Exception.h"
 #include "framework/Application.h"
+#include "platform/Dpi.h"
 
 namespace cs {
 
@@ -46,7 +47,7 @@ private:
 }  // namespace
 
 Form::Form(Component* owner, std::string className)
-    : Control(owner), m_className(std::move(className)) {
+    : Control(owner), m_className(std::move(className)), m_dpi(SystemDpi()) {
     m_visible = false;
     BeginLoading();
     RegisterWindowClass(m_className.c_str(), &WindowThunk<Control, WindowKind::Control>, CS_DBLCLKS,
@@ -96,6 +97,16 @@ DWORD Form::WindowExStyle() const noexcept {
     return exStyle;
 }
 
+RECT Form::WindowBounds() const noexcept {
+    return RECT{m_left, m_top, m_left + m_width, m_top + m_height};
+}
+
+SIZE Form::OuterSize(DWORD style, DWORD exStyle) const noexcept {
+    RECT outer{0, 0, Scale(m_clientWidth), Scale(m_clientHeight)};
+    AdjustWindowRectForDpi(outer, style, m_menu != nullptr, exStyle, m_dpi);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
 // The style words follow the border style and icons; the window's state bits and the extended
 // bits other than the modal frame stay as they are.
 void Form::UpdateWindowStyle() {
@@ -114,20 +125,20 @@ void Form::UpdateWindowStyle() {
 // The window's outer size follows its client size, border, title bar and menu bar.
 void Form::UpdateWindowSize() {
     if (!Handle() || m_designing) return;
-    RECT outer{0, 0, m_clientWidth, m_clientHeight};
-    ::AdjustWindowRectEx(&outer, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
-                         m_menu != nullptr,
-                         static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
-    int width = outer.right - outer.left;
-    int height = outer.bottom - outer.top;
+    const SIZE outer = OuterSize(static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
+                                 static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    int width = outer.cx;
+    int height = outer.cy;
     constexpr UINT kSizeOnly = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
     ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, kSizeOnly);
     // A menu bar that wraps takes more than the one line reckoned with above.
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    if (client.right != m_clientWidth || client.bottom != m_clientHeight) {
-        width += m_clientWidth - client.right;
-        height += m_clientHeight - client.bottom;
+    const int clientWidth = Scale(m_clientWidth);
+    const int clientHeight = Scale(m_clientHeight);
+    if (client.right != clientWidth || client.bottom != clientHeight) {
+        width += clientWidth - client.right;
+        height += clientHeight - client.bottom;
         ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, kSizeOnly);
     }
     m_width = width;
@@ -144,8 +155,8 @@ void Form::SetBounds(int left, int top, int width, int height) {
     ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    m_clientWidth = client.right;
-    m_clientHeight = client.bottom;
+    m_clientWidth = ::MulDiv(client.right, kDesignPixelsPerInch, m_dpi);
+    m_clientHeight = ::MulDiv(client.bottom, kDesignPixelsPerInch, m_dpi);
 }
 
 void Form::SetClientWidth(int width) {
@@ -224,34 +235,58 @@ void Form::Notification(Component* component, Operation operation) {
 // again, and under Wine tell the X server as well.
 void Form::ApplyDesignToWindow() {
     m_designing = false;
-    if (!m_designedOuterSize) {
-        RECT outer{0, 0, m_clientWidth, m_clientHeight};
-        ::AdjustWindowRectEx(&outer, WindowStyle(), m_menu != nullptr, WindowExStyle());
-        m_width = outer.right - outer.left;
-        m_height = outer.bottom - outer.top;
+    // The design's place and outer size are for 96 dpi, like the rest of it.
+    m_left = Scale(m_left);
+    m_top = Scale(m_top);
+    if (m_designedOuterSize) {
+        m_width = Scale(m_width);
+        m_height = Scale(m_height);
+    } else {
+        const SIZE outer = OuterSize(WindowStyle(), WindowExStyle());
+        m_width = outer.cx;
+        m_height = outer.cy;
     }
     const Application* application = Application::Current();
     CreateHandle(application ? application->Handle() : nullptr);
     if (m_menu) m_menu->SetWindow(Handle());
+    // Made on a monitor of another scale than the primary display's: sized for that one.
+    if (const int dpi = WindowDpi(Handle()); dpi != m_dpi) {
+        m_dpi = dpi;
+        if (!m_designedOuterSize) {
+            const SIZE outer =
+                OuterSize(static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
+                          static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
+            m_width = outer.cx;
+            m_height = outer.cy;
+            ::SetWindowPos(Handle(), nullptr, 0, 0, m_width, m_height,
+                           SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
     RECT client{};
     ::GetClientRect(Handle(), &client);
+    const int clientWidth = Scale(m_clientWidth);
+    const int clientHeight = Scale(m_clientHeight);
     if (m_designedOuterSize) {
-        m_clientWidth = client.right;
-        m_clientHeight = client.bottom;
-    } else if (client.right != m_clientWidth || client.bottom != m_clientHeight) {
+        m_clientWidth = ::MulDiv(client.right, kDesignPixelsPerInch, m_dpi);
+        m_clientHeight = ::MulDiv(client.bottom, kDesignPixelsPerInch, m_dpi);
+    } else if (client.right != clientWidth || client.bottom != clientHeight) {
         // A menu bar that wraps takes more than the one line reckoned with above.
-        ::SetWindowPos(Handle(), nullptr, 0, 0, m_width + m_clientWidth - client.right,
-                       m_height + m_clientHeight - client.bottom,
+        ::SetWindowPos(Handle(), nullptr, 0, 0, m_width + clientWidth - client.right,
+                       m_height + clientHeight - client.bottom,
                        SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     CreateChildHandles();
 }
 
 void Form::EndLoading() {
+    const int designedFor = m_dpi;
     ApplyDesignToWindow();
     Loaded();
     for (Component* component : std::vector<Component*>(Components()))
         if (component->Loading()) component->Loaded();
+    // The window came up on a monitor of another scale than the design's pictures were
+    // chosen for.
+    if (m_dpi != designedFor) Guarded([this] { OnDpiChange(*this); });
 }
 
 void Form::AfterConstruction() {
@@ -375,6 +410,7 @@ LRESULT Form::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DRAWITEM: return OnMenuMessage(message, wParam, lParam);
         case WM_WINDOWPOSCHANGED: return OnWindowPosChanged(message, wParam, lParam);
         case WM_ACTIVATE: return OnActivate(message, wParam, lParam);
+        case WM_DPICHANGED: return OnDpiChangedMessage(wParam, lParam);
         case WM_SYSCOLORCHANGE:
         case WM_SETTINGCHANGE: return OnSettingChange(message, wParam, lParam);
         default: return Control::WindowProc(message, wParam, lParam);
@@ -427,6 +463,33 @@ LRESULT Form::OnActivate(UINT message, WPARAM wParam, LPARAM lParam) {
     if (!target || HIWORD(wParam)) return Control::WindowProc(message, wParam, lParam);
     ::SetFocus(target);
     return 0;
+}
+
+// The window moved to a monitor of another scale (or the scale changed): it takes the place the
+// system suggests, and its layout, fonts and pictures are made again from the design.
+LRESULT Form::OnDpiChangedMessage(WPARAM wParam, LPARAM lParam) {
+    const int dpi = HIWORD(wParam);
+    if (dpi <= 0) return 0;
+    m_dpi = dpi;
+    if (const auto* suggested = reinterpret_cast<const RECT*>(lParam))
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top,
+                       suggested->right - suggested->left, suggested->bottom - suggested->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    DpiChanged();
+    return 0;
+}
+
+void Form::DpiChanged() {
+    FontHandle();
+    for (Control* child : std::vector<Control*>(Controls())) child->DpiChanged();
+    for (Component* component : std::vector<Component*>(Components()))
+        if (auto* menu = dynamic_cast<cs::Menu*>(component)) menu->Remeasure();
+    // The suggested size is the old one scaled; the client area is exactly the design's, below
+    // a menu bar of the new scale.
+    UpdateWindowSize();
+    OnDpiChange(*this);
+    ::RedrawWindow(Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
 }
 
 HWND Form::FirstTabStop() const noexcept {

@@ -67,6 +67,13 @@ public:
     void Close();
     Event<Component&, CloseAction&> OnClose;
     NotifyEvent OnCreate;
+    // After the window has moved to a display of another scale and its controls have been
+    // placed and given their fonts at it: the pictures of the new scale go in here.
+    NotifyEvent OnDpiChange;
+
+    // The resolution of the monitor that the window is on (96 dots per inch at 100%).
+    int Dpi() const noexcept override { return m_dpi; }
+    void DpiChanged() override;
 
     // Shows the form and runs a message loop until ModalResult is set; the other windows of the
     // thread take no input meanwhile. A quit request ends it with mrCancel.
@@ -91,6 +98,7 @@ protected:
     void EndLoading();
 
     void CreateParams(WindowParams& params) const override;
+    RECT WindowBounds() const noexcept override;
     bool HoldsChildWindows() const noexcept override { return m_designing; }
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void Notification(Component* component, Operation operation) override;
@@ -101,6 +109,9 @@ private:
     LRESULT OnCloseMessage();
     LRESULT OnWindowPosChanged(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnActivate(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChangedMessage(WPARAM wParam, LPARAM lParam);
+    // The outer size for the client size at the window's scale.
+    SIZE OuterSize(DWORD style, DWORD exStyle) const noexcept;
     LRESULT OnSettingChange(UINT message, WPARAM wParam, LPARAM lParam);
     HWND FirstTabStop() const noexcept;
     void ShowForm();
@@ -111,8 +122,11 @@ private:
     DWORD WindowExStyle() const noexcept;
 
     std::string m_className;
+    // The design's client size, in design pixels; Left, Top, Width and Height of a form are
+    // the window's own place and outer size on the screen.
     int m_clientWidth = 0;
     int m_clientHeight = 0;
+    int m_dpi;
     FormBorderStyle m_borderStyle = FormBorderStyle::Sizeable;
     unsigned m_borderIcons = BorderIcon::SystemMenu | BorderIcon::Minimize | BorderIcon::Maximize;
     FormStyle m_formStyle = FormStyle::Normal;

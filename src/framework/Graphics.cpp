@@ -30,7 +30,8 @@ Font::Font(const Font& other)
       m_height(other.m_height),
       m_color(other.m_color),
       m_charset(other.m_charset),
-      m_style(other.m_style) {}
+      m_style(other.m_style),
+      m_pixelsPerInch(other.m_pixelsPerInch) {}
 
 void Font::SetName(std::string name) {
     if (name == m_name) return;
@@ -70,8 +71,15 @@ void Font::SetStyle(unsigned style) {
     Changed();
 }
 
+void Font::SetPixelsPerInch(int pixelsPerInch) {
+    if (pixelsPerInch == m_pixelsPerInch || pixelsPerInch <= 0) return;
+    m_pixelsPerInch = pixelsPerInch;
+    m_handle.reset();
+}
+
 void Font::Assign(const Font& other) {
     if (SameAs(other)) return;
+    m_pixelsPerInch = other.m_pixelsPerInch;
     m_name = other.m_name;
     m_height = other.m_height;
     m_color = other.m_color;
@@ -82,13 +90,14 @@ void Font::Assign(const Font& other) {
 
 bool Font::SameAs(const Font& other) const noexcept {
     return m_name == other.m_name && m_height == other.m_height && m_color == other.m_color &&
-           m_charset == other.m_charset && m_style == other.m_style;
+           m_charset == other.m_charset && m_style == other.m_style &&
+           m_pixelsPerInch == other.m_pixelsPerInch;
 }
 
 HFONT Font::Handle() const {
     if (!m_handle) {
         LOGFONTA log{};
-        log.lfHeight = m_height;
+        log.lfHeight = ::MulDiv(m_height, m_pixelsPerInch, kDesignPixelsPerInch);
         log.lfWeight = (m_style & FontStyle::Bold) ? FW_BOLD : FW_NORMAL;
         log.lfItalic = (m_style & FontStyle::Italic) ? TRUE : FALSE;
         log.lfUnderline = (m_style & FontStyle::Underline) ? TRUE : FALSE;
@@ -364,8 +373,8 @@ void Canvas::FillRect(const RECT& rect, Color color) const {
     ::FillRect(m_dc, &rect, brush.get());
 }
 
-void Canvas::SetPenColor(Color color) {
-    unique_hpen pen(::CreatePen(PS_SOLID, 1, color.ToColorRef()));
+void Canvas::SetPenColor(Color color, int width) {
+    unique_hpen pen(::CreatePen(width > 1 ? PS_INSIDEFRAME : PS_SOLID, width, color.ToColorRef()));
     HGDIOBJ previous = ::SelectObject(m_dc, pen.get());
     if (!m_oldPen) m_oldPen = previous;
     m_pen = std::move(pen);  // the pen it replaces is no longer selected, so it really goes

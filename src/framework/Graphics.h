@@ -51,8 +51,8 @@ inline constexpr Color kColorHighlight = Color::System(COLOR_HIGHLIGHT);
 inline constexpr Color kColorMenuText = Color::System(COLOR_MENUTEXT);
 inline constexpr Color kColorInactiveCaption = Color::System(COLOR_INACTIVECAPTION);
 
-// Font sizes in designs are given for this many pixels per inch; the program declares itself
-// unaware of other settings, so the system scales the whole window instead.
+// Font sizes in designs are given for this many pixels per inch; a font is made for the
+// resolution of the window it shows in (PixelsPerInch), its height scaled to match.
 inline constexpr int kDesignPixelsPerInch = 96;
 
 namespace FontStyle {
@@ -82,8 +82,13 @@ public:
     void SetCharset(BYTE charset);
     unsigned Style() const noexcept { return m_style; }
     void SetStyle(unsigned style);
+    // The resolution the GDI font is made for: Height is in design pixels, the font's own
+    // height is Height * PixelsPerInch / 96. Not an attribute of the design: setting it does not
+    // call OnChange.
+    int PixelsPerInch() const noexcept { return m_pixelsPerInch; }
+    void SetPixelsPerInch(int pixelsPerInch);
 
-    // Takes over every attribute of other, colour included.
+    // Takes over every attribute of other, colour and resolution included.
     void Assign(const Font& other);
     bool SameAs(const Font& other) const noexcept;
     HFONT Handle() const;
@@ -99,6 +104,7 @@ private:
     Color m_color;
     BYTE m_charset;
     unsigned m_style = 0;
+    int m_pixelsPerInch = kDesignPixelsPerInch;
     mutable unique_hfont m_handle;
 };
 
@@ -228,8 +234,9 @@ public:
     int TextHeight(const std::string& text) const;
     void FillRect(const RECT& rect, Color color) const;
 
-    // The pen: solid, one pixel wide. Lines leave out their end point.
-    void SetPenColor(Color color);
+    // The pen: solid, one pixel wide unless given a width. Lines leave out their end point; a
+    // wider pen stays inside the outlines of rectangles and ellipses.
+    void SetPenColor(Color color, int width = 1);
     // The brush: solid in its colour, or clear (hollow) so that shapes draw their outline only.
     void SetBrushColor(Color color);
     void SetBrushClear();

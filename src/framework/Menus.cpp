@@ -419,6 +419,12 @@ void Menu::SetOwnerDraw(bool ownerDraw) {
     Changed();
 }
 
+void Menu::Remeasure() {
+    // Writing an item again drops the size the platform keeps for it.
+    m_items->UpdateTree();
+    Changed();
+}
+
 void Menu::SetImages(ImageList* images) {
     if (images == m_images) return;
     if (m_images) RemoveFreeNotification(m_images);

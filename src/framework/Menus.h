@@ -161,6 +161,9 @@ public:
     // Every item becomes an owner-drawn item of the platform, at once.
     bool OwnerDraw() const noexcept { return m_ownerDraw; }
     void SetOwnerDraw(bool ownerDraw);
+    // The platform measures every item again when it next shows them: its window moved to a
+    // display of another scale.
+    void Remeasure();
     // This program's menus all read from left to right.
     bool IsRightToLeft() const noexcept { return false; }
     // The pictures of items that give an ImageIndex; nullptr for none.

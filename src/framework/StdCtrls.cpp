@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "core/DisplayScale.h"
+
 #include "platform/Subclass.h"
 
 namespace cs {
@@ -82,22 +84,50 @@ void Label::FontChanged() {
     AdjustSize();
 }
 
+void Label::DpiChanged() {
+    Control::DpiChanged();
+    // Text does not grow in proportion with the scale: it is measured afresh.
+    AdjustSize();
+}
+
+void Label::SetBounds(int left, int top, int width, int height) {
+    if (!m_adjusting) m_givenHeight = height;
+    Control::SetBounds(left, top, width, height);
+}
+
 void Label::AdjustSize() {
     if (!m_autoSize) return;
     const WindowDc screen(nullptr);
-    const SelectGuard font(screen.dc(), GetFont().Handle());
-    RECT text{0, 0, m_wordWrap ? Width() : 0, 0};
+    const SelectGuard font(screen.dc(), FontHandle());
+    // Measured at the window's resolution; the size kept is in design pixels that cover it.
+    RECT text{0, 0, m_wordWrap ? Scale(Width()) : 0, 0};
     UINT format = DT_CALCRECT | (m_wordWrap ? DT_WORDBREAK : DT_SINGLELINE);
     if (!m_showAccelChar) format |= DT_NOPREFIX;
     // An empty caption still takes a line's height.
     const std::string measured = Caption().empty() ? std::string(" ") : Caption();
     ::DrawTextA(screen.dc(), measured.c_str(), -1, &text, format);
-    const int width = Caption().empty() ? 0 : static_cast<int>(text.right);
+    // The window's edges are scaled one by one, so its length in pixels depends on where it
+    // starts: the design length is grown until the window covers the text from that edge.
+    const auto covering = [this](int edge, int pixels, bool fromFarEdge) {
+        int length = DesignPixelsCovering(pixels, Dpi());
+        const auto shown = [&] {
+            return fromFarEdge ? Scale(edge) - Scale(edge - length)
+                               : Scale(edge + length) - Scale(edge);
+        };
+        while (pixels > 0 && shown() < pixels) ++length;
+        return length;
+    };
+    const bool right = m_alignment == Alignment::Right;
+    const int width =
+        Caption().empty() ? 0 : covering(right ? Left() + Width() : Left(), text.right, right);
+    const int textHeight = covering(Top(), text.bottom, false);
     // A single line keeps the height it was given when its text fits: the designed rows of a
-    // table stay the same whatever the font's metrics on this system.
-    const int height = m_wordWrap ? text.bottom : std::max<int>(Height(), text.bottom);
-    const int left = m_alignment == Alignment::Right ? Left() + Width() - width : Left();
+    // table stay the same whatever the font's metrics on this system, and at every scale.
+    const int height = m_wordWrap ? textHeight : std::max<int>(m_givenHeight, textHeight);
+    const int left = right ? Left() + Width() - width : Left();
+    m_adjusting = true;
     SetBounds(left, Top(), m_wordWrap ? Width() : width, height);
+    m_adjusting = false;
 }
 
 // ---- Panel ----------------------------------------------------------------------------------

@@ -28,6 +28,8 @@ public:
     void SetShowAccelChar(bool show);
     bool WordWrap() const noexcept { return m_wordWrap; }
     void SetWordWrap(bool wordWrap);
+    void SetBounds(int left, int top, int width, int height) override;
+    void DpiChanged() override;
 
 protected:
     void CreateParams(WindowParams& params) const override;
@@ -45,6 +47,9 @@ private:
     bool m_transparent = false;
     bool m_showAccelChar = true;
     bool m_wordWrap = false;
+    // The height the design gave; a single line never gets less, whatever its font.
+    int m_givenHeight = 0;
+    bool m_adjusting = false;
 };
 
 enum class BevelCut { None, Lowered, Raised };

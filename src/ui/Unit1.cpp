@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "ui/Pictures.h"
 #include "ui/resources/ResourceIds.h"
 
 namespace cs {
@@ -11,10 +12,6 @@ TfrmProxy* frmProxy = nullptr;
 namespace {
 
 constexpr Color kBackground = Color::FromRgb(0x575757);
-
-void LoadBitmap(Bitmap& bitmap, int id) {
-    bitmap.LoadFromResource(ModuleInstance(), MAKEINTRESOURCEA(id));
-}
 
 }  // namespace
 
@@ -48,6 +45,7 @@ void TfrmProxy::CreateDesign() {
     GetFont().SetName("MS Sans Serif");
     GetFont().SetStyle(0);
     SetPosition(FormPosition::MainFormCenter);
+    OnDpiChange = NotifyEvent::Bind<&TfrmProxy::FormDpiChange>(this);
 
     GroupBox3 = Make<GroupBox>("GroupBox3");
     GroupBox3->SetParent(this);
@@ -87,9 +85,9 @@ void TfrmProxy::CreateDesign() {
     CheckBox1->GetFont().SetColor(kColorWhite);
 
     Bitmap ok;
-    LoadBitmap(ok, IDB_OK);
+    LoadPicture(ok, IDB_OK, Dpi());
     Bitmap cancel;
-    LoadBitmap(cancel, IDB_CANCEL);
+    LoadPicture(cancel, IDB_CANCEL, Dpi());
 
     SpeedButton1 = Make<FlatButton>("SpeedButton1");
     SpeedButton1->SetParent(this);
@@ -108,6 +106,16 @@ void TfrmProxy::CreateDesign() {
     SpeedButton2->GetFont().SetColor(kColorWhite);
     SpeedButton2->SetGlyph(cancel);
     SpeedButton2->OnClick = NotifyEvent::Bind<&TfrmProxy::SpeedButton2Click>(this);
+}
+
+// The window moved to a display of another scale: the buttons' pictures of that scale.
+void TfrmProxy::FormDpiChange(Component&) {
+    Bitmap ok;
+    LoadPicture(ok, IDB_OK, Dpi());
+    SpeedButton1->SetGlyph(ok);
+    Bitmap cancel;
+    LoadPicture(cancel, IDB_CANCEL, Dpi());
+    SpeedButton2->SetGlyph(cancel);
 }
 
 void TfrmProxy::SpeedButton1Click(Component&) {

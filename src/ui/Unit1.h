@@ -24,6 +24,7 @@ public:
     FlatButton* SpeedButton2;
 
     // Event handlers.
+    void FormDpiChange(Component& sender);
     void SpeedButton1Click(Component& sender);
     void SpeedButton2Click(Component& sender);
 

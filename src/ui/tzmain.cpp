@@ -15,6 +15,7 @@
 #include "time/DaytimeClient.h"
 #include "time/TimeZone.h"
 #include "ui/Maker.h"
+#include "ui/Pictures.h"
 #include "ui/TimeServers.h"
 #include "ui/Unit1.h"
 #include "ui/about.h"
@@ -35,13 +36,9 @@ constexpr int kValueLeft = 272;
 constexpr int kValueWidth = 136;
 constexpr int kLabelHeight = 13;
 
-void LoadBitmap(Bitmap& bitmap, int id) {
-    bitmap.LoadFromResource(ModuleInstance(), MAKEINTRESOURCEA(id));
-}
-
-void SetItemPicture(MenuItem& item, int id) {
+void SetItemPicture(MenuItem& item, int id, int dpi) {
     Bitmap picture;
-    LoadBitmap(picture, id);
+    LoadPicture(picture, id, dpi);
     item.SetBitmap(picture);
 }
 
@@ -94,11 +91,13 @@ void TfrmTzMain::CreateDesign() {
     SetPosition(FormPosition::ScreenCenter);
     OnClose = decltype(OnClose)::Bind<&TfrmTzMain::FormClose>(this);
     OnCreate = NotifyEvent::Bind<&TfrmTzMain::FormCreate>(this);
+    OnDpiChange = NotifyEvent::Bind<&TfrmTzMain::FormDpiChange>(this);
 
+    // The pictures in the scale of the display the window is made for.
     Bitmap ping;
-    LoadBitmap(ping, IDB_PING);
+    LoadPicture(ping, IDB_PING, Dpi());
     Bitmap banner;
-    LoadBitmap(banner, IDB_BANNER);
+    LoadPicture(banner, IDB_BANNER, Dpi());
 
     // The tool strip: a sunken box across the top with the two flat buttons.
     Panel1 = Make<Panel>("Panel1");
@@ -202,17 +201,17 @@ void TfrmTzMain::CreateDesign() {
     mnuProxy = MakeItem(*Tools1, "mnuProxy", "&Proxy Server");
     mnuProxy->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuProxyClick>(this);
     mnuControlPanel = MakeItem(*Tools1, "mnuControlPanel", "&System Date/Time");
-    SetItemPicture(*mnuControlPanel, IDB_DATETIME);
+    SetItemPicture(*mnuControlPanel, IDB_DATETIME, Dpi());
     mnuControlPanel->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuControlPanelClick>(this);
     Help1 = MakeItem(MainMenu1->Items(), "Help1", "&Help");
     mnuReadme = MakeItem(*Help1, "mnuReadme", "&Read me");
-    SetItemPicture(*mnuReadme, IDB_README);
+    SetItemPicture(*mnuReadme, IDB_README, Dpi());
     mnuReadme->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuReadmeClick>(this);
     mnuMRD = MakeItem(*Help1, "mnuMRD", std::string(kMakerDomain).c_str());
-    SetItemPicture(*mnuMRD, IDB_WEBSITE);
+    SetItemPicture(*mnuMRD, IDB_WEBSITE, Dpi());
     mnuMRD->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuMRDClick>(this);
     mnuAbout = MakeItem(*Help1, "mnuAbout", "&About this program");
-    SetItemPicture(*mnuAbout, IDB_ABOUT);
+    SetItemPicture(*mnuAbout, IDB_ABOUT, Dpi());
     mnuAbout->OnClick = NotifyEvent::Bind<&TfrmTzMain::mnuAboutClick>(this);
 
     // The tray menu; the tray icon (TrayIcon1) opens it.
@@ -244,7 +243,8 @@ void TfrmTzMain::CreateDesign() {
     TrayIcon1 = Make<TabfTrayIcon>("TrayIcon1");
     TrayIcon1->SetHint(kTrayTipName);
     Icon trayIcon;
-    trayIcon.LoadFromResource(ModuleInstance(), "TRAYICON", 16);
+    // The notification area's small icon size: 16 pixels at 100%.
+    trayIcon.LoadFromResource(ModuleInstance(), "TRAYICON", ::GetSystemMetrics(SM_CXSMICON));
     TrayIcon1->SetIcon(std::move(trayIcon));
     TrayIcon1->SetMinimizeToTray(true);
     TrayIcon1->SetPopupMenu(PopupMenu1);
@@ -323,6 +323,22 @@ void TfrmTzMain::FormCreate(Component&) {
     StartMinimized1->SetChecked(startMinimized);
 
     m_sync.LoadDailySwitch();
+}
+
+// The window moved to a display of another scale: the pictures of that scale.
+void TfrmTzMain::FormDpiChange(Component&) {
+    Bitmap ping;
+    LoadPicture(ping, IDB_PING, Dpi());
+    SpeedButton1->SetGlyph(ping);
+    mnuPing->SetBitmap(ping);
+    PingVeritanClockNow1->SetBitmap(ping);
+    Bitmap banner;
+    LoadPicture(banner, IDB_BANNER, Dpi());
+    SpeedButton2->SetGlyph(banner);
+    SetItemPicture(*mnuControlPanel, IDB_DATETIME, Dpi());
+    SetItemPicture(*mnuReadme, IDB_README, Dpi());
+    SetItemPicture(*mnuMRD, IDB_WEBSITE, Dpi());
+    SetItemPicture(*mnuAbout, IDB_ABOUT, Dpi());
 }
 
 void TfrmTzMain::FormClose(Component&, CloseAction& action) {

@@ -86,6 +86,7 @@ public:
     // Event handlers.
     void FormCreate(Component& sender);
     void FormClose(Component& sender, CloseAction& action);
+    void FormDpiChange(Component& sender);
     void OpenVeritanClockSync1Click(Component& sender);
     void mnuExitClick(Component& sender);
     void mnuPingClick(Component& sender);

@@ -186,9 +186,9 @@ bool RedirectsButtons(HANDLE context) {
     if (!::ActivateActCtx(context, &cookie)) return false;
     ACTCTX_SECTION_KEYED_DATA data{};
     data.cbSize = sizeof data;
-    const bool found = ::FindActCtxSectionStringW(
-                           0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION,
-                           L"Button", &data) != FALSE;
+    const bool found =
+        ::FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_WINDOW_CLASS_REDIRECTION,
+                                   L"Button", &data) != FALSE;
     ::DeactivateActCtx(0, cookie);
     return found;
 }
@@ -201,9 +201,9 @@ TEST_F(ProgramManifest, LeavesTheCommonControlsToWhereTheyAreUsed) {
 
     const FARPROC create = CommonControlsFunction("ImageList_Create");
     HMODULE library = nullptr;
-    ASSERT_TRUE(::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                         GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                                     reinterpret_cast<LPCSTR>(create), &library));
+    ASSERT_TRUE(::GetModuleHandleExA(
+        GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+        reinterpret_cast<LPCSTR>(create), &library));
     char path[MAX_PATH] = {};
     ::GetModuleFileNameA(library, path, MAX_PATH);
     EXPECT_NE(std::string(path).find("6595b64144ccf1df_6."), std::string::npos) << path;
@@ -248,13 +248,19 @@ TEST_F(ProgramManifest, DeclaresWindows7To11) {
         EXPECT_TRUE(::IsEqualGUID(declared[i], expected[i])) << "entry " << i;
 }
 
-TEST_F(ProgramManifest, IsNotDpiAware) {
-    wchar_t value[32] = {};
-    SIZE_T written = 0;
-    ASSERT_TRUE(::QueryActCtxSettingsW(0, m_context, nullptr, L"dpiAware", value, std::size(value),
-                                       &written))
-        << "error " << ::GetLastError();
-    EXPECT_STREQ(value, L"false");
+// Per monitor, version 2, where Windows 10 reads it; the older forms for the older systems.
+TEST_F(ProgramManifest, IsAwareOfEachMonitorsScale) {
+    const auto setting = [this](const wchar_t* space, const wchar_t* name) {
+        wchar_t value[64] = {};
+        SIZE_T written = 0;
+        EXPECT_TRUE(
+            ::QueryActCtxSettingsW(0, m_context, space, name, value, std::size(value), &written))
+            << "error " << ::GetLastError();
+        return std::wstring(value);
+    };
+    EXPECT_EQ(setting(nullptr, L"dpiAware"), L"true/pm");
+    EXPECT_EQ(setting(L"http://schemas.microsoft.com/SMI/2016/WindowsSettings", L"dpiAwareness"),
+              L"PerMonitorV2, PerMonitor");
 }
 
 }  // namespace

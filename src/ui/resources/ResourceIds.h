@@ -10,3 +10,7 @@
 #define IDB_README 106
 #define IDB_WEBSITE 107
 #define IDB_ABOUT 108
+
+// Each picture also comes for 150% and 200% displays, its name plus these.
+#define IDB_SCALE_150 100
+#define IDB_SCALE_200 200
