@@ -124,8 +124,9 @@ std::vector<std::string> ServiceServerList(std::optional<std::string_view> store
             if (end == std::string_view::npos) break;
             rest.remove_prefix(end + 1);
         }
+    } else {
+        list.assign(kTimeServers.begin(), kTimeServers.end());
     }
-    if (list.empty()) list.assign(kTimeServers.begin(), kTimeServers.end());
     return list;
 }
 

@@ -150,19 +150,20 @@ FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first
 }
 
 std::vector<std::string> ReadServiceServers() {
+    // Nothing stored: the program's own servers. Anything stored that cannot be read as a list
+    // (another type, too large, unreadable) gives no servers.
     unique_hkey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceServersKey, 0,
-                        KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
-        return ServiceServerList(std::nullopt);
-    }
+    LSTATUS error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceServersKey, 0,
+                                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
+    if (error == ERROR_FILE_NOT_FOUND) return ServiceServerList(std::nullopt);
+    if (error != ERROR_SUCCESS) return {};
     std::string data(kServersValueLimit, '\0');
     DWORD type = 0;
     DWORD size = kServersValueLimit;
-    if (::RegQueryValueExA(key.get(), kServiceServersValue, nullptr, &type,
-                           reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ) {
-        return ServiceServerList(std::nullopt);
-    }
+    error = ::RegQueryValueExA(key.get(), kServiceServersValue, nullptr, &type,
+                               reinterpret_cast<BYTE*>(data.data()), &size);
+    if (error == ERROR_FILE_NOT_FOUND) return ServiceServerList(std::nullopt);
+    if (error != ERROR_SUCCESS || type != REG_MULTI_SZ) return {};
     data.resize(std::min<DWORD>(size, kServersValueLimit));
     return ServiceServerList(data);
 }

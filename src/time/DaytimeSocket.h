@@ -34,7 +34,9 @@ FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first
 
 // The clock service's servers: the REG_MULTI_SZ value "Servers" under
 // HKEY_LOCAL_MACHINE\SOFTWARE\Quendra\ClockSyncService (64-bit view), or the program's own list
-// when it holds no dotted quad. Readable by everyone, written only by administrators.
+// when there is no such value. A value that is there but names no usable server (another type,
+// over 4096 bytes, no dotted quad) gives an empty list. Readable by everyone, written only by
+// administrators.
 inline constexpr const char* kServiceServersKey = "SOFTWARE\\Quendra\\ClockSyncService";
 inline constexpr const char* kServiceServersValue = "Servers";
 std::vector<std::string> ReadServiceServers();

@@ -168,15 +168,26 @@ protected:
 TEST_F(ServiceServersKey, AdministratorsListReplacesTheProgramsOwn) {
     const std::vector<std::string> own = ServiceServerList(std::nullopt);
     EXPECT_EQ(ReadServiceServers(), own);
+    // The key alone, without the value, stores nothing either.
+    {
+        unique_hkey key;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kServiceServersKey, 0, nullptr, 0,
+                                    KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+    }
+    EXPECT_EQ(ReadServiceServers(), own);
     Store(REG_MULTI_SZ,
           "127.0.0.2\0"s
           "127.0.0.3\0\0"s);
     EXPECT_EQ(ReadServiceServers(), (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
-    // A value of another type, or one larger than any list of addresses, is not a list.
+    // A value of another type, one larger than any list of addresses, or one of names only is
+    // an administrator's mistake: no servers, never the public ones instead.
     Store(REG_SZ, "127.0.0.2"s);
-    EXPECT_EQ(ReadServiceServers(), own);
-    Store(REG_MULTI_SZ, std::string(5000, '1') + "\0\0"s);
-    EXPECT_EQ(ReadServiceServers(), own);
+    EXPECT_EQ(ReadServiceServers(), std::vector<std::string>{});
+    Store(REG_MULTI_SZ, "127.0.0.2\0"s + std::string(5000, '1') + "\0\0"s);
+    EXPECT_EQ(ReadServiceServers(), std::vector<std::string>{});
+    Store(REG_MULTI_SZ, "localhost\0\0"s);
+    EXPECT_EQ(ReadServiceServers(), std::vector<std::string>{});
 }
 
 }  // namespace
