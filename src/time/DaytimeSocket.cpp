@@ -4,6 +4,7 @@
 #include "time/DaytimeSocket.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/DaytimeReply.h"
 #include "core/Exception.h"
@@ -60,6 +61,15 @@ bool WaitFor(SOCKET socket, bool write, Clock::time_point deadline) {
     return n > 0 && FD_ISSET(socket, &ready) && !FD_ISSET(socket, &failed);
 }
 
+// The first line with text in it has come to its end (the line feeds before it skipped), or a
+// zero byte has ended what is read.
+bool LineEnded(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return true;
+    const std::size_t start = text.find_first_not_of("\r\n");
+    return start != std::string_view::npos &&
+           text.find_first_of("\r\n", start) != std::string_view::npos;
+}
+
 }  // namespace
 
 std::optional<std::string> FetchDaytimeLine(const std::string& address,
@@ -93,10 +103,13 @@ std::optional<std::string> FetchDaytimeLine(const std::string& address,
         }
     }
 
-    // A Daytime server sends its line as soon as the connection is made and then closes it.
+    // A Daytime server sends its line as soon as the connection is made and then closes it. The
+    // time is taken as the line arrives: one that keeps the connection open after its line must
+    // not hold the reading back (and the clock wrong by as much).
     std::string line;
     char buffer[kDaytimeLineLimit];
-    while (line.size() < kDaytimeLineLimit && WaitFor(socket.get(), false, deadline)) {
+    while (line.size() < kDaytimeLineLimit && !LineEnded(line) &&
+           WaitFor(socket.get(), false, deadline)) {
         const int n =
             ::recv(socket.get(), buffer, static_cast<int>(kDaytimeLineLimit - line.size()), 0);
         if (n <= 0) break;

@@ -18,8 +18,9 @@ inline constexpr std::chrono::milliseconds kDaytimeAttemptLimit{20000};
 // A Daytime line is far shorter; a server that sends more is cut off there.
 inline constexpr std::size_t kDaytimeLineLimit = 1024;
 
-// Connects to address (a dotted quad) on port, reads until the server closes the connection,
-// the line limit is reached or limit has passed, and closes. Nothing when no connection was
+// Connects to address (a dotted quad) on port, reads until the first line with text has ended
+// (line feeds before it skipped), the server closes the connection, the line limit is reached
+// or limit has passed, and closes. Nothing when no connection was
 // made or no byte came; the bytes up to the first zero byte otherwise.
 std::optional<std::string> FetchDaytimeLine(const std::string& address,
                                             std::chrono::milliseconds limit,

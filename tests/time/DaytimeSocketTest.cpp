@@ -80,6 +80,41 @@ TEST(FetchDaytimeLine, GivesUpWithinItsLimit) {
     }
 }
 
+struct HeldCase {
+    const char* Name;
+    std::string Reply;
+    bool Time;  // the reply is a time (AskServers takes it)
+};
+
+void PrintTo(const HeldCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class HeldConnectionTest : public ::testing::TestWithParam<HeldCase> {};
+
+TEST_P(HeldConnectionTest, TheLineEndsTheReadingNotTheConnection) {
+    // A server that sends its line and keeps the connection open: the time is read when the line
+    // has come, not when the limit runs out, or the clock would be wrong by the wait.
+    const std::string reply = GetParam().Reply.empty() ? Line(90) : GetParam().Reply;
+    const auto server = test::LoopbackDaytimeServer::Holding(reply, "127.0.0.2");
+    const auto start = Clock::now();
+    const std::optional<std::string> line = FetchDaytimeLine("127.0.0.2", 5s);
+    EXPECT_LT(Clock::now() - start, 1s);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line, reply.substr(0, reply.find('\0')));
+    if (GetParam().Time) {
+        const FetchedTime fetched = AskServers({"127.0.0.2"}, 0, 5s);
+        ASSERT_EQ(fetched.Kind, FetchedTime::Result::Time);
+        EXPECT_NEAR(fetched.DifferenceDays * kSecondsPerDay, 90, 1.5);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, HeldConnectionTest,
+                         ::testing::Values(HeldCase{"NistLine", "", true},
+                                           HeldCase{"CarriageReturnEnds", "\r\n\r\nabc\r", false},
+                                           HeldCase{"ZeroByteEnds", "\nabc\0"s, false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 // Servers at 127.0.0.2, .3, ... answering as listed; a null reply is an address nobody serves,
 // and "@" followed by a digit is a line 90 s ahead of the clock with that health digit, made
 // when the test runs.
