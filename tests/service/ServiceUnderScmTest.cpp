@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -179,6 +180,104 @@ TEST_F(ServiceUnderScm, InstallRefusesAFolderOutsideProgramFiles) {
     EXPECT_EQ(RunProgram(BuildFolder(), "/install-service"), DWORD(ERROR_BAD_PATHNAME));
     EXPECT_FALSE(ClockServiceInstalled());
     ExpectNoSettingsAndNoAutostart();
+}
+
+// Names of the service's executable, and the place it is registered under (empty: refused).
+// "<link>" is the installed one reached through a link that leads into Program Files (Wine's
+// Z: drive through the prefix's link to drive C), which could be pointed elsewhere once the check
+// is passed: only what it leads to may be registered. "<short>" is its 8.3 name.
+struct PathCase {
+    const char* Name;
+    const char* Path;
+    const char* Registered;
+};
+
+void PrintTo(const PathCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+constexpr const char* kInstalledService = "C:\\Program Files\\ClockSync\\ClockSyncService.exe";
+
+std::string LinkedName(const char* path) {
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(path, path + std::strlen(path));
+    char* name = unixName ? unixName(wide.c_str()) : nullptr;
+    if (!name) return {};
+    std::string linked = "Z:";
+    for (const char* c = name; *c; ++c) linked += *c == '/' ? '\\' : *c;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return linked;
+}
+
+std::string PathOf(const char* path) {
+    if (std::string_view(path) == "<link>") return LinkedName(kInstalledService);
+    if (std::string_view(path) == "<short>") {
+        char shortName[MAX_PATH] = {};
+        ::GetShortPathNameA(kInstalledService, shortName, MAX_PATH);
+        return shortName;
+    }
+    return path;
+}
+
+class InstallPath : public ServiceUnderScm, public ::testing::WithParamInterface<PathCase> {
+protected:
+    static void SetUpTestSuite() {
+        ServiceUnderScm::SetUpTestSuite();
+        for (const char* folder : {"C:\\x", "C:\\Program Files Evil"}) {
+            ::CreateDirectoryA(folder, nullptr);
+            ::CopyFileA((BuildFolder() + "ClockSyncService.exe").c_str(),
+                        (std::string(folder) + "\\ClockSyncService.exe").c_str(), FALSE);
+        }
+    }
+};
+
+TEST_P(InstallPath, RegistersOnlyTheResolvedPlaceUnderProgramFiles) {
+    const std::string path = PathOf(GetParam().Path);
+    ASSERT_FALSE(path.empty());
+    EXPECT_NE(path, kInstalledService) << "the case names the file another way";
+    EXPECT_EQ(ProgramFilesPath(path), GetParam().Registered) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, InstallPath,
+    ::testing::Values(PathCase{"OtherCase", "c:\\program files\\clocksync\\clocksyncservice.exe",
+                               kInstalledService},
+                      PathCase{"ShortName", "<short>", kInstalledService},
+                      PathCase{"ThroughALink", "<link>", kInstalledService},
+                      PathCase{"DotDotOut", "C:\\Program Files\\..\\x\\ClockSyncService.exe", ""},
+                      PathCase{"LookAlikeFolder", "C:\\Program Files Evil\\ClockSyncService.exe",
+                               ""},
+                      PathCase{"TheFolderItself", "C:\\Program Files\\", ""},
+                      PathCase{"NoSuchFile", "C:\\Program Files\\ClockSync\\Nothing.exe", ""},
+                      PathCase{"OtherDrive", "Z:\\tmp\\ClockSyncService.exe", ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(ServiceUnderScm, InstallThroughALinkRegistersWhereItLeads) {
+    const std::string linked = LinkedName(kInstalledService);
+    ASSERT_EQ(InstallClockService(linked), DWORD(ERROR_SUCCESS)) << linked;
+    {
+        const unique_handle<SC_HANDLE, ::CloseServiceHandle> manager(
+            ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        const unique_handle<SC_HANDLE, ::CloseServiceHandle> service(
+            ::OpenServiceA(manager.get(), kServiceName, SERVICE_QUERY_CONFIG));
+        std::vector<BYTE> buffer(8192);
+        DWORD needed = 0;
+        ASSERT_TRUE(::QueryServiceConfigA(service.get(),
+                                          reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                                          DWORD(buffer.size()), &needed));
+        EXPECT_EQ(
+            std::string(reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data())->lpBinaryPathName),
+            "\"" + std::string(kInstalledService) + "\"");
+    }
+    char file[MAX_PATH] = {};
+    DWORD size = sizeof file - 1;
+    EXPECT_EQ(::RegGetValueA(HKEY_LOCAL_MACHINE, kEventSource, "EventMessageFile",
+                             RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, file, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::string(file), kInstalledService);
+    EXPECT_EQ(UninstallClockService(), DWORD(ERROR_SUCCESS));
 }
 
 TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
