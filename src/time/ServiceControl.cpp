@@ -114,19 +114,37 @@ DWORD RegisterEventSourceKey(const std::string& executable) {
                                                sizeof types));
 }
 
+bool RunningUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// A service setting that Wine's service control manager does not know, and so turns down.
+bool UnknownUnderWine(DWORD error) {
+    return (error == ERROR_INVALID_LEVEL || error == ERROR_INVALID_PARAMETER) && RunningUnderWine();
+}
+
 DWORD Configure(SC_HANDLE service, const std::string& executable) {
     SERVICE_DESCRIPTIONA description{const_cast<char*>(kDescription)};
     if (!::ChangeServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION, &description)) {
         return ::GetLastError();
     }
-    // The right to set the clock alone: the service's token holds no other privilege. Some
-    // systems (Wine among them) do not know this setting; the service then runs with LOCAL
-    // SERVICE's usual few rights, none of them an administrator's.
+    // The right to set the clock alone: the service's token holds no other privilege. Without
+    // this setting it would hold all of LOCAL SERVICE's, SeImpersonatePrivilege among them, so
+    // a system that refuses it gets no service. Wine alone is let off: it does not know the
+    // setting, and keeps no boundary between its processes' rights to begin with.
     wchar_t privileges[] = L"SeSystemtimePrivilege\0";
     SERVICE_REQUIRED_PRIVILEGES_INFOW required{privileges};
     if (!::ChangeServiceConfig2W(service, SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required)) {
         const DWORD error = ::GetLastError();
-        if (error != ERROR_INVALID_LEVEL && error != ERROR_INVALID_PARAMETER) return error;
+        if (!UnknownUnderWine(error)) return error;
+    }
+    // A SID of the service's own in its token, so that what it makes can be told from what
+    // other LOCAL SERVICE processes make.
+    SERVICE_SID_INFO sid{SERVICE_SID_TYPE_UNRESTRICTED};
+    if (!::ChangeServiceConfig2W(service, SERVICE_CONFIG_SERVICE_SID_INFO, &sid)) {
+        const DWORD error = ::GetLastError();
+        if (!UnknownUnderWine(error)) return error;
     }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kServiceSecurity, SDDL_REVISION_1,
