@@ -16,6 +16,10 @@ inline constexpr const char* kServicePipeSecurity =
 
 // A caller that has not sent its request, or not taken its answer, within this is dropped.
 inline constexpr DWORD kPipeClientLimitMs = 2000;
+// After its answer a caller has this long to read it and close its end, and may send this much
+// more, which is read and dropped; then it is disconnected.
+inline constexpr DWORD kPipeDrainLimitMs = 500;
+inline constexpr DWORD kPipeDrainBytes = 64 * 1024;
 // The service ends itself after this long without a connection.
 inline constexpr DWORD kServiceIdleMs = 60000;
 

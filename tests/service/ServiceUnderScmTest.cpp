@@ -395,6 +395,28 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
     }
     EXPECT_EQ(server.Connections(), 1);
 
+    // A megabyte in one message costs the service little: it reads a bounded amount of it in
+    // large pieces, and drops the caller.
+    {
+        const unique_handle_k process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, running.dwProcessId));
+        ASSERT_TRUE(process);
+        const auto cpu = [&process] {
+            FILETIME created, exited, kernel, user;
+            ::GetProcessTimes(process.get(), &created, &exited, &kernel, &user);
+            const auto ticks = [](FILETIME t) {
+                return (std::uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
+            };
+            return ticks(kernel) + ticks(user);
+        };
+        const std::uint64_t before = cpu();
+        const auto start = Clock::now();
+        Send(std::vector<std::uint8_t>(1 << 20, 'A'));
+        EXPECT_LT(Clock::now() - start, 1500ms);
+        EXPECT_LT(cpu() - before, 300u);
+    }
+    EXPECT_EQ(OutcomeOf(Send(Request(0))), ServiceOutcome::Refused);
+
     // A caller that connects and never writes is dropped, and the next one is served.
     {
         const auto start = Clock::now();
