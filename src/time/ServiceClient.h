@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <chrono>
 #include <optional>
 
@@ -15,6 +17,10 @@ inline constexpr std::chrono::milliseconds kServiceAnswerLimit{30000};
 // a pipe of that name) or not an answer.
 std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
                                                  std::chrono::milliseconds limit);
+
+// The server end of pipe belongs to LOCAL SERVICE, as the service's own pipe does and as no pipe
+// a standard user makes can.
+bool OwnedByLocalService(HANDLE pipe);
 
 struct ServiceAnswerWait {
     std::optional<ServiceAnswer> Answer;

@@ -280,6 +280,43 @@ TEST_F(ServiceUnderScm, InstallThroughALinkRegistersWhereItLeads) {
     EXPECT_EQ(UninstallClockService(), DWORD(ERROR_SUCCESS));
 }
 
+// Pipes whose owner is as given: only LOCAL SERVICE's is the service's.
+struct OwnerCase {
+    const char* Name;
+    const char* Security;  // nothing: the system's default
+    bool Believed;
+};
+
+void PrintTo(const OwnerCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class PipeOwner : public ::testing::TestWithParam<OwnerCase> {};
+
+TEST_P(PipeOwner, OnlyLocalServicesPipeIsBelieved) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetParam().Security) {
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            GetParam().Security, SDDL_REVISION_1, &descriptor, nullptr));
+    }
+    const std::unique_ptr<void, decltype(&::LocalFree)> owned(descriptor, ::LocalFree);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const unique_handle_k pipe(::CreateNamedPipeA("\\\\.\\pipe\\ClockSyncOwnerTest",
+                                                  PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 64, 64,
+                                                  0, descriptor ? &attributes : nullptr));
+    ASSERT_NE(pipe.get(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OwnedByLocalService(pipe.get()), GetParam().Believed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, PipeOwner,
+                         ::testing::Values(OwnerCase{"LocalService", "O:LSD:(A;;GA;;;WD)", true},
+                                           OwnerCase{"Default", nullptr, false},
+                                           OwnerCase{"Administrators", "O:BAD:(A;;GA;;;WD)", false},
+                                           OwnerCase{"System", "O:SYD:(A;;GA;;;WD)", false},
+                                           OwnerCase{"NetworkService", "O:NSD:(A;;GA;;;WD)",
+                                                     false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
     ASSERT_EQ(RunProgram(kInstallFolder, "/install-service"), 0u);
     ASSERT_TRUE(ClockServiceInstalled());
@@ -322,6 +359,7 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
         const unique_handle_k pipe(
             ::CreateFileA(kServicePipeName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_NE(pipe.get(), INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(OwnedByLocalService(pipe.get()));
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_EQ(::GetSecurityInfo(pipe.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
