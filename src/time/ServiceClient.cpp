@@ -75,8 +75,8 @@ bool OwnedByLocalService(HANDLE pipe) {
 std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
                                                  std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    const std::optional<DWORD> service =
-        RunningClockService(std::min<DWORD>(Left(deadline), 10000));
+    std::optional<DWORD> service =
+        RunningClockService(std::min<DWORD>(Left(deadline), kServiceStartLimitMs));
     if (!service) return std::nullopt;
 
     unique_handle_k pipe;
@@ -97,7 +97,10 @@ std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
             // Another caller is being served; the service takes one at a time.
             ::WaitNamedPipeA(kServicePipeName, std::min<DWORD>(Left(deadline), 1000));
         } else if (error == ERROR_FILE_NOT_FOUND) {
-            // Between two connections the pipe is there again at once; give it a moment.
+            // No pipe at all: the service ended itself (a minute without requests) just now.
+            // Started again; its new process is the one to trust.
+            service = RunningClockService(std::min<DWORD>(Left(deadline), kServiceStartLimitMs));
+            if (!service) return std::nullopt;
             ::Sleep(20);
         } else {
             return std::nullopt;
