@@ -131,6 +131,11 @@ TabfTrayIcon::TabfTrayIcon(Component* owner) : TabfCustomTimer(owner) {
     SetCycleIcons(false);
     SetCycleInterval(200);
     if (!Designing()) InstallHook();
+    // Windows keeps registered messages from a process of lower integrity (Explorer) away from
+    // an elevated program's windows: without this the icon would not come back after Explorer
+    // restarts while the program runs as administrator. The result does not matter: where the
+    // call fails, nothing filters the message either.
+    MessageFilter().ChangeWindowMessageFilterEx(Handle(), g_taskbarCreated, MSGFLT_ALLOW, nullptr);
 }
 
 TabfTrayIcon::~TabfTrayIcon() {

@@ -127,15 +127,29 @@ private:
     std::vector<std::pair<DWORD, NOTIFYICONDATAA>> m_held;
 };
 
+class Win32MessageFilter final : public IMessageFilter {
+public:
+    BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                     CHANGEFILTERSTRUCT* status) override {
+        // Looked up rather than imported, so that the program still starts where user32 has
+        // no such function; there, nothing filters messages either.
+        static auto* const function = Function<decltype(::ChangeWindowMessageFilterEx)>(
+            ::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx");
+        return function ? function(window, message, action, status) : FALSE;
+    }
+};
+
 Win32Internet g_win32Internet;
 Win32SystemTime g_win32SystemTime;
 Win32MessageBoxes g_win32MessageBoxes;
 Win32Shell g_win32Shell;
+Win32MessageFilter g_win32MessageFilter;
 
 IInternet* g_internet = &g_win32Internet;
 ISystemTime* g_systemTime = &g_win32SystemTime;
 IMessageBoxes* g_messageBoxes = &g_win32MessageBoxes;
 IShell* g_shell = &g_win32Shell;
+IMessageFilter* g_messageFilter = &g_win32MessageFilter;
 
 template <typename I, typename D>
 I* Swap(I*& current, I* seam, D& system) {
@@ -158,6 +172,9 @@ IMessageBoxes& MessageBoxes() {
 IShell& Shell() {
     return *g_shell;
 }
+IMessageFilter& MessageFilter() {
+    return *g_messageFilter;
+}
 
 IInternet* ReplaceInternet(IInternet* seam) {
     return Swap(g_internet, seam, g_win32Internet);
@@ -178,6 +195,10 @@ ShellNotificationsHeld::~ShellNotificationsHeld() {
 
 IShell* ReplaceShell(IShell* seam) {
     return Swap(g_shell, seam, g_win32Shell);
+}
+
+IMessageFilter* ReplaceMessageFilter(IMessageFilter* seam) {
+    return Swap(g_messageFilter, seam, g_win32MessageFilter);
 }
 
 }  // namespace cs

@@ -57,10 +57,20 @@ public:
     virtual UINT Exec(const char* commandLine, UINT show) = 0;
 };
 
+class IMessageFilter {
+public:
+    virtual ~IMessageFilter() = default;
+    // ChangeWindowMessageFilterEx (Windows 7 and later; FALSE where the system has none): lets
+    // a message from a process of lower integrity through to one window of an elevated program.
+    virtual BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                             CHANGEFILTERSTRUCT* status) = 0;
+};
+
 IInternet& Internet();
 ISystemTime& SystemTime();
 IMessageBoxes& MessageBoxes();
 IShell& Shell();
+IMessageFilter& MessageFilter();
 
 // While one of these lives, the system shell's notification-area requests wait, in order, and
 // each is answered TRUE at once; they go to the shell when the last one goes. The program holds
@@ -81,6 +91,7 @@ IInternet* ReplaceInternet(IInternet* seam);
 ISystemTime* ReplaceSystemTime(ISystemTime* seam);
 IMessageBoxes* ReplaceMessageBoxes(IMessageBoxes* seam);
 IShell* ReplaceShell(IShell* seam);
+IMessageFilter* ReplaceMessageFilter(IMessageFilter* seam);
 
 // Installs a seam for the life of the guard and puts the previous one back.
 template <typename I>
@@ -97,6 +108,7 @@ private:
         if constexpr (std::is_same_v<I, ISystemTime>) return ReplaceSystemTime(seam);
         if constexpr (std::is_same_v<I, IMessageBoxes>) return ReplaceMessageBoxes(seam);
         if constexpr (std::is_same_v<I, IShell>) return ReplaceShell(seam);
+        if constexpr (std::is_same_v<I, IMessageFilter>) return ReplaceMessageFilter(seam);
     }
     I* m_previous;
 };

@@ -7,6 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Seams.h"
 #include "time/ServiceControl.h"
+#include "ui/SetupCommands.h"
 #include "ui/Unit1.h"
 #include "ui/about.h"
 #include "ui/tzmain.h"
@@ -18,6 +19,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         return *exitCode;
     }
     try {
+        // The installer's commands, before any window or setting is touched.
+        if (const auto exitCode = cs::RunSetupCommand(commandLine ? commandLine : ""))
+            return *exitCode;
         cs::Application application;
         // The main window shows itself, or stays in the tray, as its creation decides.
         application.SetShowMainForm(false);

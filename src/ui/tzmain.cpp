@@ -8,6 +8,7 @@
 #include "core/TimeZoneRules.h"
 #include "framework/Application.h"
 #include "platform/AppInfo.h"
+#include "platform/Dialogs.h"
 #include "platform/Locale.h"
 #include "platform/Seams.h"
 #include "settings/Settings.h"
@@ -314,7 +315,7 @@ void TfrmTzMain::FormCreate(Component&) {
 
     lblLastPing->SetCaption(ReadSetting(kSettingsKey, "LastPing", "Never"));
     ServerAddress = ReadSetting(kSettingsKey, "ipAddress", kDefaultTimeServer);
-    abfAutoRun1->SetAutoRun(!ReadSetting(kSettingsKey, "AutoStart", "").empty());
+    LoadAutoStart();
 
     // The window comes up (or not) once creation is over.
     const bool startMinimized = !ReadSetting(kSettingsKey, "StartMinimized", "").empty();
@@ -397,14 +398,32 @@ void TfrmTzMain::SpeedButton2Click(Component&) {
     OpenWebsite();
 }
 
+// The one start-up step that touches the run lists: an entry the user asked for comes back if
+// it went missing (one the user switched off in Task Manager stays off), and the setting then
+// says what Windows will really do.
+void TfrmTzMain::LoadAutoStart() {
+    const bool wanted = !ReadSetting(kSettingsKey, "AutoStart", "").empty();
+    if (wanted) abfAutoRun1->RestoreAutoRun();
+    const bool registered = abfAutoRun1->AutoRun();
+    if (registered != wanted) WriteSetting(kSettingsKey, "AutoStart", registered ? "1" : "");
+}
+
 void TfrmTzMain::File1Click(Component&) {
     mnuAutostart->SetChecked(abfAutoRun1->AutoRun());
 }
 
 void TfrmTzMain::mnuAutostartClick(Component&) {
-    // The component takes the requested state even when the run list could not be written.
-    abfAutoRun1->SetAutoRun(mnuAutostart->Checked());
-    WriteSetting(kSettingsKey, "AutoStart", abfAutoRun1->AutoRun() ? "1" : "");
+    const bool wanted = mnuAutostart->Checked();
+    abfAutoRun1->SetAutoRun(wanted);
+    // The mark and the setting show what the run lists now hold, not what was asked for.
+    const bool registered = abfAutoRun1->AutoRun();
+    mnuAutostart->SetChecked(registered);
+    WriteSetting(kSettingsKey, "AutoStart", registered ? "1" : "");
+    if (registered == wanted) return;
+    ShowMessage(wanted ? "Windows could not be told to start this program: the list of programs "
+                         "to start could not be written."
+                       : "Windows will still start this program: its entry in the list for all "
+                         "users can only be removed by an administrator.");
 }
 
 void TfrmTzMain::StartMinimized1Click(Component&) {

@@ -121,6 +121,7 @@ public:
 
 private:
     void CreateDesign();
+    void LoadAutoStart();
     Label* MakeLabel(const char* name, int top, int left, int width, const char* caption,
                      Color color);
     MenuItem* MakeItem(MenuItem& parent, const char* name, const char* caption);

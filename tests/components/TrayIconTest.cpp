@@ -26,6 +26,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
+using ::testing::SizeIs;
 
 const UINT kTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
 
@@ -207,6 +208,8 @@ protected:
 
     FakeShell shell;
     ScopedSeam<IShell> shellSeam{shell};
+    FakeMessageFilter filter;
+    ScopedSeam<IMessageFilter> filterSeam{filter};
     FakeMessageBoxes boxes;
     ScopedSeam<IMessageBoxes> boxesSeam{boxes};
     // Before the application: the icon's events still write to it while the application
@@ -264,6 +267,19 @@ TEST_F(TrayIconTest, HiddenWindowIsAnUnshownTopLevelToolWindow) {
     EXPECT_TRUE(::GetWindowLongA(window, GWL_STYLE) & WS_POPUP);
     EXPECT_TRUE(::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
     EXPECT_EQ(::SendMessageA(window, WM_QUERYENDSESSION, 0, 0), 1);
+}
+
+TEST_F(TrayIconTest, TheWindowThatHearsOfANewTaskbarLetsThatMessageInFromLessTrustedProcesses) {
+    CreateMain([](TestForm&, TabfTrayIcon& t) { t.SetVisible(true); });
+    ASSERT_THAT(filter.Calls, SizeIs(1));
+    EXPECT_EQ(filter.Calls[0].Window, tray->Handle());
+    EXPECT_EQ(filter.Calls[0].Message, kTaskbarCreated);
+    EXPECT_EQ(filter.Calls[0].Action, static_cast<DWORD>(MSGFLT_ALLOW));
+
+    // That same window is the one that puts the icon back.
+    shell.NotifyRequests.clear();
+    ::SendMessageA(filter.Calls[0].Window, kTaskbarCreated, 0, 0);
+    EXPECT_THAT(Describe(shell.NotifyRequests), ElementsAre("delete 5 id0", "add 7 id0"));
 }
 
 struct HintCase {

@@ -209,6 +209,22 @@ public:
     std::function<void()> OnExecute;
 };
 
+struct FilterCall {
+    HWND Window;
+    UINT Message;
+    DWORD Action;
+};
+
+class FakeMessageFilter final : public IMessageFilter {
+public:
+    BOOL ChangeWindowMessageFilterEx(HWND window, UINT message, DWORD action,
+                                     CHANGEFILTERSTRUCT*) override {
+        Calls.push_back({window, message, action});
+        return TRUE;
+    }
+    std::vector<FilterCall> Calls;
+};
+
 SYSTEMTIME MakeSystemTime(int year, int month, int day, int hour = 0, int minute = 0,
                           int second = 0, int ms = 0);
 

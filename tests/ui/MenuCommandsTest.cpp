@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 #include "support/Fakes.h"
 #include "support/MessagePump.h"
+#include "support/RunLists.h"
 #include "time/DaytimeClient.h"
 #include "ui/Maker.h"
 #include "ui/TimeServers.h"
@@ -283,30 +284,114 @@ INSTANTIATE_TEST_SUITE_P(Items, ServerChoiceTest, ::testing::Values(0u, 1u, 3u, 
 
 // --- Start-up switches ---
 
-TEST_F(MenuCommandsTest, AutoStartMarkFollowsTheRunListEachTimeTheFileMenuOpens) {
-    Start();
-    main->abfAutoRun1->SetAutoRun(true);
-    main->mnuAutostart->SetChecked(false);
-    Opening(main->File1);
-    EXPECT_TRUE(main->mnuAutostart->Checked());
-    main->abfAutoRun1->SetAutoRun(false);
-    Opening(main->File1);
-    EXPECT_FALSE(main->mnuAutostart->Checked());
-}
+// The program's own entry in the run lists, and what the registry holds around it.
+class AutoStartTest : public MenuCommandsTest {
+protected:
+    AutoStartTest() : name(FileNameOf(ExecutablePath())), path(ExecutablePath()) { CleanUp(); }
+    ~AutoStartTest() override { CleanUp(); }
+    void CleanUp() const {
+        for (HKEY root : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) DeleteRunEntry(root, name);
+    }
+    bool MarkShownWhenTheFileMenuOpens() {
+        main->mnuAutostart->SetChecked(!main->mnuAutostart->Checked());
+        Opening(main->File1);
+        return main->mnuAutostart->Checked();
+    }
 
-TEST_F(MenuCommandsTest, AutoStartIsStoredAsTheMarkShowsItWhetherOrNotTheRunListTookIt) {
+    const std::string name;
+    const std::string path;
+};
+
+TEST_F(AutoStartTest, ForAStandardUserOnGoesToTheUsersListAndOffRemovesIt) {
     Start();
-    // Under Wine the machine run list may or may not be writable; the command must not care.
+    ScopedReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kRunPath);
+    ASSERT_TRUE(readOnly.Applied());
+
     Command(main->mnuAutostart);
+    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name), path);
+    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE, name), std::nullopt);
     EXPECT_TRUE(main->mnuAutostart->Checked());
-    EXPECT_TRUE(main->abfAutoRun1->AutoRun());
+    EXPECT_TRUE(MarkShownWhenTheFileMenuOpens());
     EXPECT_EQ(StoredSetting("AutoStart"), "1");
 
     Command(main->mnuAutostart);
-    EXPECT_FALSE(main->mnuAutostart->Checked());
-    EXPECT_FALSE(main->abfAutoRun1->AutoRun());
+    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name), std::nullopt);
+    EXPECT_FALSE(MarkShownWhenTheFileMenuOpens());
     EXPECT_EQ(StoredSetting("AutoStart"), "");
     EXPECT_THAT(boxes.Shown, SizeIs(0));
+}
+
+TEST_F(AutoStartTest, OffThatCannotRemoveTheEntryForAllUsersSaysSoAndStaysChecked) {
+    PutRunEntry(HKEY_LOCAL_MACHINE, name, path);
+    Start();
+    ScopedReadOnlyKey readOnly(HKEY_LOCAL_MACHINE, kRunPath);
+    ASSERT_TRUE(readOnly.Applied());
+    Opening(main->File1);
+    ASSERT_TRUE(main->mnuAutostart->Checked());
+
+    Command(main->mnuAutostart);
+    EXPECT_TRUE(main->mnuAutostart->Checked());
+    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE, name), path);
+    EXPECT_EQ(StoredSetting("AutoStart"), "1");
+    ASSERT_THAT(boxes.Shown, SizeIs(1));
+    EXPECT_THAT(boxes.Shown[0].Text, HasSubstr("administrator"));
+}
+
+// What start-up makes of the setting and the lists.
+struct StartUpCase {
+    const char* Name;
+    const char* AutoStart;
+    bool UserEntry, SwitchedOff;  // the program's entry in the user's list, and its mark
+    bool MachineAfter, UserAfter;
+    const char* AutoStartAfter;
+};
+
+void PrintTo(const StartUpCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class AutoStartAtStartUpTest : public AutoStartTest,
+                               public ::testing::WithParamInterface<StartUpCase> {};
+
+TEST_P(AutoStartAtStartUpTest, TheSettingFollowsTheListsAndOnlyAMissingEntryComesBack) {
+    const StartUpCase& c = GetParam();
+    StoreSetting("AutoStart", c.AutoStart);
+    if (c.UserEntry) PutRunEntry(HKEY_CURRENT_USER, name, path);
+    if (c.SwitchedOff) PutApprovedMark(HKEY_CURRENT_USER, name, kSwitchedOffMark);
+    PutRunEntry(HKEY_CURRENT_USER, "other.exe", "C:\\Other\\other.exe");
+    const KeyValues marksBefore = ReadKeyValues(HKEY_CURRENT_USER, kApprovedPath);
+
+    Start();
+    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE, name).has_value(), c.MachineAfter);
+    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, name).has_value(), c.UserAfter);
+    EXPECT_EQ(StoredSetting("AutoStart"), c.AutoStartAfter);
+    EXPECT_EQ(MarkShownWhenTheFileMenuOpens(), *c.AutoStartAfter != '\0');
+    EXPECT_EQ(ReadKeyValues(HKEY_CURRENT_USER, kApprovedPath), marksBefore);
+    EXPECT_EQ(RunEntry(HKEY_CURRENT_USER, "other.exe"), "C:\\Other\\other.exe");
+    DeleteRunEntry(HKEY_CURRENT_USER, "other.exe");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AutoStartAtStartUpTest,
+    ::testing::Values(StartUpCase{"OffAndNone", "", false, false, false, false, ""},
+                      StartUpCase{"OnButLost", "1", false, false, true, false, "1"},
+                      StartUpCase{"OnAndThere", "1", true, false, false, true, "1"},
+                      StartUpCase{"OnButSwitchedOff", "1", true, true, false, true, ""},
+                      StartUpCase{"OffButThere", "", true, false, false, true, "1"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(AutoStartTest, AStartUpThatFailsEarlyLeavesBothListsAsTheyWere) {
+    StoreSetting("AutoStart", "1");
+    StoreDword("LastPing", 7);  // the settings store cannot read it: start-up stops there
+    PutRunEntry(HKEY_LOCAL_MACHINE, name, "D:\\Another\\copy.exe");
+    PutRunEntry(HKEY_CURRENT_USER, name, path);
+    PutApprovedMark(HKEY_CURRENT_USER, name, kSwitchedOffMark);
+    const RunListsSnapshot before = SnapshotRunLists();
+
+    Start();
+    ASSERT_THAT(boxes.Shown, SizeIs(1));
+    EXPECT_THAT(boxes.Shown[0].Text, HasSubstr("LastPing"));
+    EXPECT_TRUE(SnapshotRunLists() == before);
 }
 
 TEST_F(MenuCommandsTest, StartMinimizedIsStoredAndWaitsForTheNextStart) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "support/RunLists.h"
 #include "ui/UiTestSupport.h"
 
 namespace cs::test {
@@ -43,9 +44,10 @@ HWND MessageBoxOfProgram() {
 // A started ClockSync.exe, ended when the test is over if it has not ended by itself.
 class Program {
 public:
-    Program() {
+    explicit Program(const char* arguments = nullptr) {
         std::string commandLine(1, '"');
         commandLine.append(ProgramPath()).push_back('"');
+        if (arguments) commandLine.append(" ").append(arguments);
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         m_started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0,
@@ -100,6 +102,56 @@ TEST_F(SingleInstanceTest, SecondStartShowsTheHiddenFirstAndEndsByItself) {
     EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
     EXPECT_TRUE(::IsWindowVisible(window));
     EXPECT_FALSE(first.WaitForExit(0).has_value());
+}
+
+TEST_F(SingleInstanceTest, SecondStartLeavesBothRunListsAsTheyWere) {
+    // The first copy has its entry, switched off in Task Manager; the second must change none of
+    // it, nor another program's entry, before it ends.
+    StoreSetting("AutoStart", "1");
+    StoreSetting("StartMinimized", "1");
+    PutRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe", ProgramPath());
+    PutRunEntry(HKEY_CURRENT_USER, "other.exe", "C:\\Other\\other.exe");
+    PutApprovedMark(HKEY_LOCAL_MACHINE, "ClockSync.exe", kSwitchedOffMark);
+    Program first;
+    ASSERT_TRUE(first.Started());
+    ASSERT_TRUE(WaitUntil([&] { return ::FindWindowA(kClass, kTitle) != nullptr; }));
+    const RunListsSnapshot before = SnapshotRunLists();
+    ASSERT_EQ(RunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe"), ProgramPath());
+
+    Program second;
+    ASSERT_TRUE(second.Started());
+    EXPECT_EQ(second.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_TRUE(SnapshotRunLists() == before);
+
+    DeleteRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe");
+    DeleteRunEntry(HKEY_CURRENT_USER, "other.exe");
+}
+
+TEST_F(SingleInstanceTest, TheInstallersRemoveAutostartTakesOnlyThisCopysEntriesAndMakesNoWindow) {
+    StoreSetting("AutoStart", "1");
+    PutRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe", ProgramPath());
+    PutRunEntry(HKEY_CURRENT_USER, "ClockSync.exe", '"' + ProgramPath() + '"');
+    PutApprovedMark(HKEY_CURRENT_USER, "ClockSync.exe", kSwitchedOffMark);
+    PutRunEntry(HKEY_CURRENT_USER, "other.exe", "C:\\Other\\other.exe");
+    RunListsSnapshot expected = SnapshotRunLists();
+    expected.MachineRun.erase("ClockSync.exe");
+    expected.UserRun.erase("ClockSync.exe");
+    expected.UserApproved.erase("ClockSync.exe");
+
+    Program remove("/REMOVE-AUTOSTART");
+    ASSERT_TRUE(remove.Started());
+    EXPECT_EQ(remove.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_TRUE(SnapshotRunLists() == expected);
+    EXPECT_EQ(::FindWindowA(kClass, kTitle), nullptr);
+
+    // Another copy's entry of the same name is that copy's business.
+    PutRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe", "D:\\Elsewhere\\ClockSync.exe");
+    Program again("/remove-autostart");
+    EXPECT_EQ(again.WaitForExit(15000), std::optional<DWORD>(0));
+    EXPECT_EQ(RunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe"), "D:\\Elsewhere\\ClockSync.exe");
+
+    DeleteRunEntry(HKEY_LOCAL_MACHINE, "ClockSync.exe");
+    DeleteRunEntry(HKEY_CURRENT_USER, "other.exe");
 }
 
 // The text of a message box's STATIC child, into the string behind found.
