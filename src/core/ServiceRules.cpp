@@ -76,9 +76,12 @@ ServiceAnswer ServiceGate::Judge(const FetchedTime& fetched) const {
 void ServiceGate::Record(const ServiceAnswer& answer, Ticks now) {
     m_last = answer;
     // Only an unconfirmed fetch opens a window, so that a confirmation cannot chain into more
-    // fetches outside the interval.
-    if (answer.Outcome == ServiceOutcome::TooLarge && !m_confirming) {
-        m_pending = Pending{now, answer.DifferenceMs};
+    // fetches outside the interval. A later unconfirmed fetch that found anything else closes
+    // it: the question the user was asked no longer matches the clock.
+    if (!m_confirming) {
+        m_pending.reset();
+        if (answer.Outcome == ServiceOutcome::TooLarge)
+            m_pending = Pending{now, answer.DifferenceMs};
     }
     m_confirming.reset();
 }
@@ -121,8 +124,9 @@ std::vector<std::string> ServiceServerList(std::optional<std::string_view> store
             if (end == std::string_view::npos) break;
             rest.remove_prefix(end + 1);
         }
+    } else {
+        list.assign(kTimeServers.begin(), kTimeServers.end());
     }
-    if (list.empty()) list.assign(kTimeServers.begin(), kTimeServers.end());
     return list;
 }
 

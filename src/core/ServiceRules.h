@@ -89,7 +89,9 @@ inline bool IsDottedQuad(std::string_view text) {
 inline constexpr std::size_t kMaxServiceServers = 64;
 
 // The service's servers from a REG_MULTI_SZ value's bytes: every entry that is a dotted quad, in
-// order, at most kMaxServiceServers. The program's own list when nothing usable is stored.
+// order, at most kMaxServiceServers. The program's own list only when nothing is stored: a stored
+// list without a usable entry is an administrator's mistake, and gives no servers rather than
+// public ones the administrator did not choose.
 std::vector<std::string> ServiceServerList(std::optional<std::string_view> stored);
 
 // The place of address in list, when it is there.

@@ -69,7 +69,17 @@ void WINAPI ServiceMain(DWORD, char**) {
 
     // The list is read once a run; the service runs for a minute or so at a time, so a change by
     // an administrator counts from the next start.
-    ClockService service(ReadServiceServers(), SystemEventLog(), SystemServiceClock());
+    std::vector<std::string> servers = ReadServiceServers();
+    if (servers.empty()) {
+        // A stored list that names no server: every request is refused until it is mended, and
+        // the administrator learns why once a run, not once a request.
+        SystemEventLog().Report(EVENTLOG_ERROR_TYPE, static_cast<DWORD>(ServiceEvent::Failure),
+                                std::string("The service's server list (HKEY_LOCAL_MACHINE\\") +
+                                    kServiceServersKey + ", " + kServiceServersValue +
+                                    ") names no server it can use: it must be a REG_MULTI_SZ "
+                                    "value of IPv4 addresses. No request is served until it is.");
+    }
+    ClockService service(std::move(servers), SystemEventLog(), SystemServiceClock());
     ReportStatus(SERVICE_RUNNING);
     const ServicePipe::Ended ended = pipe.Serve(service, g_service.Stop.get(), kServiceIdleMs);
     ReportStatus(SERVICE_STOPPED,

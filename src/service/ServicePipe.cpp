@@ -127,19 +127,23 @@ void ServicePipe::ServeConnection(ClockService& service, HANDLE stop) {
 
     // One request per connection: the answer stays in the pipe until the caller has read it and
     // closed its end (disconnecting now would throw it away). Whatever else it sends, the rest of
-    // an oversized message included, is read and dropped, for no longer than the client limit.
+    // an oversized message included, is read in large pieces and dropped, within a short time
+    // and a bounded amount, so that no caller keeps the service busy.
+    std::uint8_t drained[4096];
+    DWORD total = 0;
     const DWORD start = ::GetTickCount();
-    while (true) {
+    while (total < kPipeDrainBytes) {
         const DWORD spent = ::GetTickCount() - start;
-        if (spent >= kPipeClientLimitMs) return;
+        if (spent >= kPipeDrainLimitMs) return;
         ::ResetEvent(m_event.get());
         overlapped = OVERLAPPED{};
         overlapped.hEvent = m_event.get();
-        if (!::ReadFile(m_pipe.get(), buffer, sizeof buffer, nullptr, &overlapped) &&
+        if (!::ReadFile(m_pipe.get(), drained, sizeof drained, nullptr, &overlapped) &&
             ::GetLastError() != ERROR_IO_PENDING && ::GetLastError() != ERROR_MORE_DATA) {
             return;
         }
-        if (!Complete(overlapped, stop, kPipeClientLimitMs - spent, read, error)) return;
+        if (!Complete(overlapped, stop, kPipeDrainLimitMs - spent, read, error)) return;
+        total += read;
     }
 }
 

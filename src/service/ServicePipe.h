@@ -9,13 +9,18 @@ namespace cs {
 // Who may open the service's pipe: SYSTEM and Administrators everything; interactive users read,
 // write and set the read mode (not create another instance, not change the descriptor); network
 // logons and anonymous callers are denied outright, so that not even an administrator's network
-// logon gets in. Protected, so nothing is inherited.
+// logon gets in. Protected, so nothing is inherited. Owned by LOCAL SERVICE, the service's
+// account, whatever the system's default: the program believes no pipe owned by anyone else.
 inline constexpr const char* kServicePipeSecurity =
-    "D:P(D;;0x1f01ff;;;NU)(D;;0x1f01ff;;;AN)(A;;0x1f01ff;;;SY)(A;;0x1f01ff;;;BA)"
+    "O:LSD:P(D;;0x1f01ff;;;NU)(D;;0x1f01ff;;;AN)(A;;0x1f01ff;;;SY)(A;;0x1f01ff;;;BA)"
     "(A;;0x12018b;;;IU)";
 
 // A caller that has not sent its request, or not taken its answer, within this is dropped.
 inline constexpr DWORD kPipeClientLimitMs = 2000;
+// After its answer a caller has this long to read it and close its end, and may send this much
+// more, which is read and dropped; then it is disconnected.
+inline constexpr DWORD kPipeDrainLimitMs = 500;
+inline constexpr DWORD kPipeDrainBytes = 64 * 1024;
 // The service ends itself after this long without a connection.
 inline constexpr DWORD kServiceIdleMs = 60000;
 

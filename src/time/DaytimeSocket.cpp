@@ -4,6 +4,7 @@
 #include "time/DaytimeSocket.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "core/DaytimeReply.h"
 #include "core/Exception.h"
@@ -60,6 +61,15 @@ bool WaitFor(SOCKET socket, bool write, Clock::time_point deadline) {
     return n > 0 && FD_ISSET(socket, &ready) && !FD_ISSET(socket, &failed);
 }
 
+// The first line with text in it has come to its end (the line feeds before it skipped), or a
+// zero byte has ended what is read.
+bool LineEnded(std::string_view text) {
+    if (text.find('\0') != std::string_view::npos) return true;
+    const std::size_t start = text.find_first_not_of("\r\n");
+    return start != std::string_view::npos &&
+           text.find_first_of("\r\n", start) != std::string_view::npos;
+}
+
 }  // namespace
 
 std::optional<std::string> FetchDaytimeLine(const std::string& address,
@@ -93,10 +103,13 @@ std::optional<std::string> FetchDaytimeLine(const std::string& address,
         }
     }
 
-    // A Daytime server sends its line as soon as the connection is made and then closes it.
+    // A Daytime server sends its line as soon as the connection is made and then closes it. The
+    // time is taken as the line arrives: one that keeps the connection open after its line must
+    // not hold the reading back (and the clock wrong by as much).
     std::string line;
     char buffer[kDaytimeLineLimit];
-    while (line.size() < kDaytimeLineLimit && WaitFor(socket.get(), false, deadline)) {
+    while (line.size() < kDaytimeLineLimit && !LineEnded(line) &&
+           WaitFor(socket.get(), false, deadline)) {
         const int n =
             ::recv(socket.get(), buffer, static_cast<int>(kDaytimeLineLimit - line.size()), 0);
         if (n <= 0) break;
@@ -150,19 +163,20 @@ FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first
 }
 
 std::vector<std::string> ReadServiceServers() {
+    // Nothing stored: the program's own servers. Anything stored that cannot be read as a list
+    // (another type, too large, unreadable) gives no servers.
     unique_hkey key;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceServersKey, 0,
-                        KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
-        return ServiceServerList(std::nullopt);
-    }
+    LSTATUS error = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServiceServersKey, 0,
+                                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, key.put());
+    if (error == ERROR_FILE_NOT_FOUND) return ServiceServerList(std::nullopt);
+    if (error != ERROR_SUCCESS) return {};
     std::string data(kServersValueLimit, '\0');
     DWORD type = 0;
     DWORD size = kServersValueLimit;
-    if (::RegQueryValueExA(key.get(), kServiceServersValue, nullptr, &type,
-                           reinterpret_cast<BYTE*>(data.data()), &size) != ERROR_SUCCESS ||
-        type != REG_MULTI_SZ) {
-        return ServiceServerList(std::nullopt);
-    }
+    error = ::RegQueryValueExA(key.get(), kServiceServersValue, nullptr, &type,
+                               reinterpret_cast<BYTE*>(data.data()), &size);
+    if (error == ERROR_FILE_NOT_FOUND) return ServiceServerList(std::nullopt);
+    if (error != ERROR_SUCCESS || type != REG_MULTI_SZ) return {};
     data.resize(std::min<DWORD>(size, kServersValueLimit));
     return ServiceServerList(data);
 }

@@ -18,8 +18,9 @@ inline constexpr std::chrono::milliseconds kDaytimeAttemptLimit{20000};
 // A Daytime line is far shorter; a server that sends more is cut off there.
 inline constexpr std::size_t kDaytimeLineLimit = 1024;
 
-// Connects to address (a dotted quad) on port, reads until the server closes the connection,
-// the line limit is reached or limit has passed, and closes. Nothing when no connection was
+// Connects to address (a dotted quad) on port, reads until the first line with text has ended
+// (line feeds before it skipped), the server closes the connection, the line limit is reached
+// or limit has passed, and closes. Nothing when no connection was
 // made or no byte came; the bytes up to the first zero byte otherwise.
 std::optional<std::string> FetchDaytimeLine(const std::string& address,
                                             std::chrono::milliseconds limit,
@@ -34,7 +35,9 @@ FetchedTime AskServers(const std::vector<std::string>& list, std::uint16_t first
 
 // The clock service's servers: the REG_MULTI_SZ value "Servers" under
 // HKEY_LOCAL_MACHINE\SOFTWARE\Quendra\ClockSyncService (64-bit view), or the program's own list
-// when it holds no dotted quad. Readable by everyone, written only by administrators.
+// when there is no such value. A value that is there but names no usable server (another type,
+// over 4096 bytes, no dotted quad) gives an empty list. Readable by everyone, written only by
+// administrators.
 inline constexpr const char* kServiceServersKey = "SOFTWARE\\Quendra\\ClockSyncService";
 inline constexpr const char* kServiceServersValue = "Servers";
 std::vector<std::string> ReadServiceServers();

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h>
+
 #include <algorithm>
 #include <memory>
 #include <thread>
@@ -49,13 +51,32 @@ ServiceAnswer Busy() {
     return answer;
 }
 
+void FreeLocal(HLOCAL memory) noexcept {
+    ::LocalFree(memory);
+}
+using unique_hlocal = unique_handle<HLOCAL, FreeLocal>;
+
 }  // namespace
+
+bool OwnedByLocalService(HANDLE pipe) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    const unique_hlocal owned(descriptor);
+    BYTE localService[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof localService;
+    return owner && ::CreateWellKnownSid(WinLocalServiceSid, nullptr, localService, &size) &&
+           ::EqualSid(owner, localService);
+}
 
 std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
                                                  std::chrono::milliseconds limit) {
     const auto deadline = Clock::now() + limit;
-    const std::optional<DWORD> service =
-        RunningClockService(std::min<DWORD>(Left(deadline), 10000));
+    std::optional<DWORD> service =
+        RunningClockService(std::min<DWORD>(Left(deadline), kServiceStartLimitMs));
     if (!service) return std::nullopt;
 
     unique_handle_k pipe;
@@ -76,7 +97,10 @@ std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
             // Another caller is being served; the service takes one at a time.
             ::WaitNamedPipeA(kServicePipeName, std::min<DWORD>(Left(deadline), 1000));
         } else if (error == ERROR_FILE_NOT_FOUND) {
-            // Between two connections the pipe is there again at once; give it a moment.
+            // No pipe at all: the service ended itself (a minute without requests) just now.
+            // Started again; its new process is the one to trust.
+            service = RunningClockService(std::min<DWORD>(Left(deadline), kServiceStartLimitMs));
+            if (!service) return std::nullopt;
             ::Sleep(20);
         } else {
             return std::nullopt;
@@ -85,8 +109,11 @@ std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
 
     // Only the service's own process may answer: a pipe of the same name made by anyone else
     // (while the service was not running) gets no request and is not believed.
+    // The process id alone could have been given to another process since the service control
+    // manager told it; the owner LOCAL SERVICE cannot be had by a standard user's pipe.
     ULONG server = 0;
-    if (!::GetNamedPipeServerProcessId(pipe.get(), &server) || server != *service) {
+    if (!::GetNamedPipeServerProcessId(pipe.get(), &server) || server != *service ||
+        !OwnedByLocalService(pipe.get())) {
         return std::nullopt;
     }
     DWORD mode = PIPE_READMODE_MESSAGE;

@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <chrono>
 #include <optional>
 
@@ -6,8 +8,12 @@
 
 namespace cs {
 
-// Long enough for the service to start, wait out a server's spacing and try its list.
-inline constexpr std::chrono::milliseconds kServiceAnswerLimit{30000};
+// Long enough for the service to start (twice, when it ended itself just as it was asked), wait
+// out a server's spacing, try its list and answer: 5 + 5 + 4 + 20 + 2 s, and some to spare. A
+// caller that gave up sooner would miss a change the service made.
+inline constexpr std::chrono::milliseconds kServiceAnswerLimit{40000};
+// The longest the program waits for the service to start.
+inline constexpr DWORD kServiceStartLimitMs = 5000;
 
 // Sends one request to the clock service over its pipe and waits for the answer, starting the
 // service when it is not running. Busy when the pipe stayed taken by other callers; nothing when
@@ -15,6 +21,10 @@ inline constexpr std::chrono::milliseconds kServiceAnswerLimit{30000};
 // a pipe of that name) or not an answer.
 std::optional<ServiceAnswer> ExchangeWithService(const ServiceRequest& request,
                                                  std::chrono::milliseconds limit);
+
+// The server end of pipe belongs to LOCAL SERVICE, as the service's own pipe does and as no pipe
+// a standard user makes can.
+bool OwnedByLocalService(HANDLE pipe);
 
 struct ServiceAnswerWait {
     std::optional<ServiceAnswer> Answer;

@@ -114,19 +114,37 @@ DWORD RegisterEventSourceKey(const std::string& executable) {
                                                sizeof types));
 }
 
+bool RunningUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// A service setting that Wine's service control manager does not know, and so turns down.
+bool UnknownUnderWine(DWORD error) {
+    return (error == ERROR_INVALID_LEVEL || error == ERROR_INVALID_PARAMETER) && RunningUnderWine();
+}
+
 DWORD Configure(SC_HANDLE service, const std::string& executable) {
     SERVICE_DESCRIPTIONA description{const_cast<char*>(kDescription)};
     if (!::ChangeServiceConfig2A(service, SERVICE_CONFIG_DESCRIPTION, &description)) {
         return ::GetLastError();
     }
-    // The right to set the clock alone: the service's token holds no other privilege. Some
-    // systems (Wine among them) do not know this setting; the service then runs with LOCAL
-    // SERVICE's usual few rights, none of them an administrator's.
+    // The right to set the clock alone: the service's token holds no other privilege. Without
+    // this setting it would hold all of LOCAL SERVICE's, SeImpersonatePrivilege among them, so
+    // a system that refuses it gets no service. Wine alone is let off: it does not know the
+    // setting, and keeps no boundary between its processes' rights to begin with.
     wchar_t privileges[] = L"SeSystemtimePrivilege\0";
     SERVICE_REQUIRED_PRIVILEGES_INFOW required{privileges};
     if (!::ChangeServiceConfig2W(service, SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO, &required)) {
         const DWORD error = ::GetLastError();
-        if (error != ERROR_INVALID_LEVEL && error != ERROR_INVALID_PARAMETER) return error;
+        if (!UnknownUnderWine(error)) return error;
+    }
+    // A SID of the service's own in its token, so that what it makes can be told from what
+    // other LOCAL SERVICE processes make.
+    SERVICE_SID_INFO sid{SERVICE_SID_TYPE_UNRESTRICTED};
+    if (!::ChangeServiceConfig2W(service, SERVICE_CONFIG_SERVICE_SID_INFO, &sid)) {
+        const DWORD error = ::GetLastError();
+        if (!UnknownUnderWine(error)) return error;
     }
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorA(kServiceSecurity, SDDL_REVISION_1,
@@ -147,26 +165,42 @@ std::string ServiceExecutablePath() {
     return program.substr(0, program.size() - FileNameOf(program).size()) + "ClockSyncService.exe";
 }
 
-bool IsUnderProgramFiles(const std::string& path) {
-    const std::string file = Lower(FinalPath(path, false));
-    if (file.empty()) return false;
+std::string ProgramFilesPath(const std::string& path) {
+    const std::string resolved = FinalPath(path, false);
+    const std::string file = Lower(resolved);
+    if (file.empty()) return {};
     for (const std::string& folder : ProgramFilesFolders()) {
         std::string root = Lower(FinalPath(folder, true));
         if (root.empty()) continue;
         if (root.back() != '\\') root += '\\';
-        if (file.size() > root.size() && file.compare(0, root.size(), root) == 0) return true;
+        if (file.size() > root.size() && file.compare(0, root.size(), root) == 0) {
+            // \\?\C:\... to C:\...; a share (\\?\UNC\...) is no place for the service.
+            constexpr std::string_view kPrefix = "\\\\?\\";
+            if (resolved.size() < kPrefix.size() + 3 || resolved.compare(0, 4, kPrefix) != 0 ||
+                resolved[kPrefix.size() + 1] != ':' || resolved[kPrefix.size() + 2] != '\\') {
+                return {};
+            }
+            return resolved.substr(kPrefix.size());
+        }
     }
-    return false;
+    return {};
+}
+
+bool IsUnderProgramFiles(const std::string& path) {
+    return !ProgramFilesPath(path).empty();
 }
 
 DWORD InstallClockService(const std::string& executable) {
-    if (!IsUnderProgramFiles(executable)) return ERROR_BAD_PATHNAME;
+    // The checked place itself is registered, not the name given: a junction or link on the
+    // way could be pointed elsewhere once the check is passed.
+    const std::string place = ProgramFilesPath(executable);
+    if (place.empty()) return ERROR_BAD_PATHNAME;
     const unique_schandle manager(
         ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT | SC_MANAGER_CREATE_SERVICE));
     if (!manager) return ::GetLastError();
     // Quoted: the path holds blanks ("Program Files"), and an unquoted one would let the system
     // try "C:\Program.exe" first.
-    const std::string command = "\"" + executable + "\"";
+    const std::string command = "\"" + place + "\"";
     constexpr const char* kAccount = "NT AUTHORITY\\LocalService";
     unique_schandle service(
         ::CreateServiceA(manager.get(), kServiceName, kDisplayName, SERVICE_ALL_ACCESS,
@@ -184,7 +218,7 @@ DWORD InstallClockService(const std::string& executable) {
             return ::GetLastError();
         }
     }
-    const DWORD error = Configure(service.get(), executable);
+    const DWORD error = Configure(service.get(), place);
     if (error != ERROR_SUCCESS) {
         // Half a service, with rights it should not have, is worse than none.
         ::DeleteService(service.get());

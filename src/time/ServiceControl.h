@@ -16,6 +16,9 @@ std::string ServiceExecutablePath();
 // folders: a place standard users cannot write, so nobody but an administrator can replace the
 // program that runs as LOCAL SERVICE.
 bool IsUnderProgramFiles(const std::string& path);
+// The same path, resolved, as the service is registered under (C:\...); empty when it is not
+// under Program Files.
+std::string ProgramFilesPath(const std::string& path);
 
 // Registers (or updates) the service: LOCAL SERVICE, started on demand, holding the right to set
 // the clock and nothing else, startable by interactive users. ERROR_SUCCESS, or why not;

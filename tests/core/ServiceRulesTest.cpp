@@ -108,6 +108,19 @@ INSTANTIATE_TEST_SUITE_P(
                  {{0, Plain(), A::Fetch, O::TooLarge, k16h},
                   {5000, Confirmed(kSixteenHoursMs), A::Fetch, O::TooLarge, k16h + 11},
                   {9000, Confirmed(kSixteenHoursMs + 11000), A::Repeat, O::TooLarge}}},
+        Scenario{"ConfirmationAtTheEdgesOfTheWindowAndTheTolerance",
+                 {{0, Plain(), A::Fetch, O::TooLarge, k16h},
+                  {60000, Confirmed(kSixteenHoursMs - 10000), A::Fetch, O::Set, k16h}}},
+        Scenario{"AnUnconfirmedFetchThatFoundAnotherClockClosesTheWindow",
+                 {{0, Plain(), A::Fetch, O::TooLarge, k16h},
+                  {60000, Plain(), A::Fetch, O::Set, 1},
+                  {60000, Confirmed(kSixteenHoursMs), A::Repeat, O::Set},
+                  {120000, Confirmed(kSixteenHoursMs), A::Fetch, O::TooLarge, k16h}}},
+        Scenario{"ALaterTooLargeMovesTheWindowToItsDifference",
+                 {{0, Plain(), A::Fetch, O::TooLarge, k16h},
+                  {60000, Plain(), A::Fetch, O::TooLarge, -k16h},
+                  {61000, Confirmed(kSixteenHoursMs), A::Repeat, O::TooLarge},
+                  {62000, Confirmed(-kSixteenHoursMs), A::Fetch, O::Set, -k16h, 64000}}},
         Scenario{"ConfirmedClockThatCameBackWithinTheBoundIsSet",
                  {{0, Plain(), A::Fetch, O::TooLarge, k16h},
                   {8000, Confirmed(kSixteenHoursMs), A::Fetch, O::Set, 20}}}),
@@ -116,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct ListCase {
     const char* Name;
     std::optional<std::string> Stored;
-    std::vector<std::string> Expected;  // empty: the program's own list
+    std::optional<std::vector<std::string>> Expected;  // nothing: the program's own list
 };
 
 void PrintTo(const ListCase& c, std::ostream* out) {
@@ -127,8 +140,9 @@ class ServerListTest : public ::testing::TestWithParam<ListCase> {};
 
 TEST_P(ServerListTest, KeepsOnlyDottedQuads) {
     const ListCase& c = GetParam();
-    std::vector<std::string> expected = c.Expected;
-    if (expected.empty()) expected.assign(kTimeServers.begin(), kTimeServers.end());
+    const std::vector<std::string> expected =
+        c.Expected ? *c.Expected
+                   : std::vector<std::string>(kTimeServers.begin(), kTimeServers.end());
     EXPECT_EQ(ServiceServerList(c.Stored), expected);
 }
 
@@ -139,19 +153,21 @@ INSTANTIATE_TEST_SUITE_P(
         ListCase{"TwoInOrder",
                  "127.0.0.3\0"
                  "127.0.0.2\0\0"s,
-                 {"127.0.0.3", "127.0.0.2"}},
+                 std::vector<std::string>{"127.0.0.3", "127.0.0.2"}},
         ListCase{"NothingUsable",
                  "1.2.3\0001.2.3.4.5\0001.2.3.256\000 1.2.3.4\0001.2.3.4 \0a.b.c.d\0001..2.3\0"
                  "0001.2.3.4\0-1.2.3.4\0+1.2.3.4\0001.2.3.4:13\0\0"s,
-                 {}},
+                 std::vector<std::string>{}},
+        ListCase{"OnlyHostnames", "time.example\0ntp.lan\0\0"s, std::vector<std::string>{}},
+        ListCase{"EmptyValue", ""s, std::vector<std::string>{}},
+        ListCase{"NothingStored", std::nullopt, std::nullopt},
         ListCase{"JunkBetween",
                  "time.example\0"
                  "192.168.1.10\0\0"
                  "10.1.1.1\0"s,
-                 {"192.168.1.10", "10.1.1.1"}},
-        ListCase{"Limits",
-                 "0.0.0.0\000255.255.255.255\000001.002.003.004\0"s,
-                 {"0.0.0.0", "255.255.255.255", "001.002.003.004"}}),
+                 std::vector<std::string>{"192.168.1.10", "10.1.1.1"}},
+        ListCase{"Limits", "0.0.0.0\000255.255.255.255\000001.002.003.004\0"s,
+                 std::vector<std::string>{"0.0.0.0", "255.255.255.255", "001.002.003.004"}}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ServerList, TakesAtMostTheLimit) {

@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -181,6 +182,141 @@ TEST_F(ServiceUnderScm, InstallRefusesAFolderOutsideProgramFiles) {
     ExpectNoSettingsAndNoAutostart();
 }
 
+// Names of the service's executable, and the place it is registered under (empty: refused).
+// "<link>" is the installed one reached through a link that leads into Program Files (Wine's
+// Z: drive through the prefix's link to drive C), which could be pointed elsewhere once the check
+// is passed: only what it leads to may be registered. "<short>" is its 8.3 name.
+struct PathCase {
+    const char* Name;
+    const char* Path;
+    const char* Registered;
+};
+
+void PrintTo(const PathCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+constexpr const char* kInstalledService = "C:\\Program Files\\ClockSync\\ClockSyncService.exe";
+
+std::string LinkedName(const char* path) {
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(path, path + std::strlen(path));
+    char* name = unixName ? unixName(wide.c_str()) : nullptr;
+    if (!name) return {};
+    std::string linked = "Z:";
+    for (const char* c = name; *c; ++c) linked += *c == '/' ? '\\' : *c;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    return linked;
+}
+
+std::string PathOf(const char* path) {
+    if (std::string_view(path) == "<link>") return LinkedName(kInstalledService);
+    if (std::string_view(path) == "<short>") {
+        char shortName[MAX_PATH] = {};
+        ::GetShortPathNameA(kInstalledService, shortName, MAX_PATH);
+        return shortName;
+    }
+    return path;
+}
+
+class InstallPath : public ServiceUnderScm, public ::testing::WithParamInterface<PathCase> {
+protected:
+    static void SetUpTestSuite() {
+        ServiceUnderScm::SetUpTestSuite();
+        for (const char* folder : {"C:\\x", "C:\\Program Files Evil"}) {
+            ::CreateDirectoryA(folder, nullptr);
+            ::CopyFileA((BuildFolder() + "ClockSyncService.exe").c_str(),
+                        (std::string(folder) + "\\ClockSyncService.exe").c_str(), FALSE);
+        }
+    }
+};
+
+TEST_P(InstallPath, RegistersOnlyTheResolvedPlaceUnderProgramFiles) {
+    const std::string path = PathOf(GetParam().Path);
+    ASSERT_FALSE(path.empty());
+    EXPECT_NE(path, kInstalledService) << "the case names the file another way";
+    EXPECT_EQ(ProgramFilesPath(path), GetParam().Registered) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, InstallPath,
+    ::testing::Values(PathCase{"OtherCase", "c:\\program files\\clocksync\\clocksyncservice.exe",
+                               kInstalledService},
+                      PathCase{"ShortName", "<short>", kInstalledService},
+                      PathCase{"ThroughALink", "<link>", kInstalledService},
+                      PathCase{"DotDotOut", "C:\\Program Files\\..\\x\\ClockSyncService.exe", ""},
+                      PathCase{"LookAlikeFolder", "C:\\Program Files Evil\\ClockSyncService.exe",
+                               ""},
+                      PathCase{"TheFolderItself", "C:\\Program Files\\", ""},
+                      PathCase{"NoSuchFile", "C:\\Program Files\\ClockSync\\Nothing.exe", ""},
+                      PathCase{"OtherDrive", "Z:\\tmp\\ClockSyncService.exe", ""}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(ServiceUnderScm, InstallThroughALinkRegistersWhereItLeads) {
+    const std::string linked = LinkedName(kInstalledService);
+    ASSERT_EQ(InstallClockService(linked), DWORD(ERROR_SUCCESS)) << linked;
+    {
+        const unique_handle<SC_HANDLE, ::CloseServiceHandle> manager(
+            ::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        const unique_handle<SC_HANDLE, ::CloseServiceHandle> service(
+            ::OpenServiceA(manager.get(), kServiceName, SERVICE_QUERY_CONFIG));
+        std::vector<BYTE> buffer(8192);
+        DWORD needed = 0;
+        ASSERT_TRUE(::QueryServiceConfigA(service.get(),
+                                          reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data()),
+                                          DWORD(buffer.size()), &needed));
+        EXPECT_EQ(
+            std::string(reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data())->lpBinaryPathName),
+            "\"" + std::string(kInstalledService) + "\"");
+    }
+    char file[MAX_PATH] = {};
+    DWORD size = sizeof file - 1;
+    EXPECT_EQ(::RegGetValueA(HKEY_LOCAL_MACHINE, kEventSource, "EventMessageFile",
+                             RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, file, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::string(file), kInstalledService);
+    EXPECT_EQ(UninstallClockService(), DWORD(ERROR_SUCCESS));
+}
+
+// Pipes whose owner is as given: only LOCAL SERVICE's is the service's.
+struct OwnerCase {
+    const char* Name;
+    const char* Security;  // nothing: the system's default
+    bool Believed;
+};
+
+void PrintTo(const OwnerCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class PipeOwner : public ::testing::TestWithParam<OwnerCase> {};
+
+TEST_P(PipeOwner, OnlyLocalServicesPipeIsBelieved) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetParam().Security) {
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            GetParam().Security, SDDL_REVISION_1, &descriptor, nullptr));
+    }
+    const std::unique_ptr<void, decltype(&::LocalFree)> owned(descriptor, ::LocalFree);
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    const unique_handle_k pipe(::CreateNamedPipeA("\\\\.\\pipe\\ClockSyncOwnerTest",
+                                                  PIPE_ACCESS_DUPLEX, PIPE_TYPE_MESSAGE, 1, 64, 64,
+                                                  0, descriptor ? &attributes : nullptr));
+    ASSERT_NE(pipe.get(), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OwnedByLocalService(pipe.get()), GetParam().Believed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Owners, PipeOwner,
+                         ::testing::Values(OwnerCase{"LocalService", "O:LSD:(A;;GA;;;WD)", true},
+                                           OwnerCase{"Default", nullptr, false},
+                                           OwnerCase{"Administrators", "O:BAD:(A;;GA;;;WD)", false},
+                                           OwnerCase{"System", "O:SYD:(A;;GA;;;WD)", false},
+                                           OwnerCase{"NetworkService", "O:NSD:(A;;GA;;;WD)",
+                                                     false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
     ASSERT_EQ(RunProgram(kInstallFolder, "/install-service"), 0u);
     ASSERT_TRUE(ClockServiceInstalled());
@@ -223,6 +359,7 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
         const unique_handle_k pipe(
             ::CreateFileA(kServicePipeName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_NE(pipe.get(), INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(OwnedByLocalService(pipe.get()));
         PACL dacl = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         ASSERT_EQ(::GetSecurityInfo(pipe.get(), SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION,
@@ -295,6 +432,28 @@ TEST_F(ServiceUnderScm, InstalledStartedReachedAndStopped) {
         EXPECT_EQ(OutcomeOf(Send(bytes)), ServiceOutcome::BadRequest) << bytes.size() << " bytes";
     }
     EXPECT_EQ(server.Connections(), 1);
+
+    // A megabyte in one message costs the service little: it reads a bounded amount of it in
+    // large pieces, and drops the caller.
+    {
+        const unique_handle_k process(
+            ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, running.dwProcessId));
+        ASSERT_TRUE(process);
+        const auto cpu = [&process] {
+            FILETIME created, exited, kernel, user;
+            ::GetProcessTimes(process.get(), &created, &exited, &kernel, &user);
+            const auto ticks = [](FILETIME t) {
+                return (std::uint64_t(t.dwHighDateTime) << 32 | t.dwLowDateTime) / 10000;
+            };
+            return ticks(kernel) + ticks(user);
+        };
+        const std::uint64_t before = cpu();
+        const auto start = Clock::now();
+        Send(std::vector<std::uint8_t>(1 << 20, 'A'));
+        EXPECT_LT(Clock::now() - start, 1500ms);
+        EXPECT_LT(cpu() - before, 300u);
+    }
+    EXPECT_EQ(OutcomeOf(Send(Request(0))), ServiceOutcome::Refused);
 
     // A caller that connects and never writes is dropped, and the next one is served.
     {

@@ -19,7 +19,7 @@ class TcpServer {
 public:
     using Clock = std::chrono::steady_clock;
 
-    enum class Mode { Daytime, Silent, HttpProxy };
+    enum class Mode { Daytime, Silent, Holding, HttpProxy };
 
     TcpServer(Mode mode, std::string payload, unsigned short port,
               const char* address = "127.0.0.1")
@@ -83,8 +83,10 @@ private:
     }
 
     void Serve(SOCKET client) {
-        if (m_mode == Mode::Silent) {
-            // Reads whatever comes and answers nothing, until the server stops.
+        if (m_mode == Mode::Silent || m_mode == Mode::Holding) {
+            // Reads whatever comes and answers nothing (Holding: after its reply), until the
+            // server stops.
+            if (m_mode == Mode::Holding) SendAll(client, m_payload);
             char buffer[1024];
             while (!m_stop) {
                 if (Readable(client) && ::recv(client, buffer, sizeof buffer, 0) <= 0) break;
@@ -167,6 +169,12 @@ LoopbackDaytimeServer::~LoopbackDaytimeServer() = default;
 std::unique_ptr<LoopbackDaytimeServer> LoopbackDaytimeServer::Silent(const char* address) {
     return std::unique_ptr<LoopbackDaytimeServer>(new LoopbackDaytimeServer(
         std::make_unique<detail::TcpServer>(detail::TcpServer::Mode::Silent, "", 13, address)));
+}
+std::unique_ptr<LoopbackDaytimeServer> LoopbackDaytimeServer::Holding(std::string reply,
+                                                                      const char* address) {
+    return std::unique_ptr<LoopbackDaytimeServer>(
+        new LoopbackDaytimeServer(std::make_unique<detail::TcpServer>(
+            detail::TcpServer::Mode::Holding, std::move(reply), 13, address)));
 }
 int LoopbackDaytimeServer::Connections() const {
     return m_server->Connections();

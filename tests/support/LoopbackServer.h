@@ -25,6 +25,8 @@ public:
 
     // A server that accepts every connection and never sends a byte nor closes, until it stops.
     static std::unique_ptr<LoopbackDaytimeServer> Silent(const char* address);
+    // One that sends reply and then keeps the connection open, sending nothing more.
+    static std::unique_ptr<LoopbackDaytimeServer> Holding(std::string reply, const char* address);
 
     // Connections accepted so far, and when each was accepted.
     int Connections() const;

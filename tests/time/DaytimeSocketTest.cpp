@@ -80,6 +80,41 @@ TEST(FetchDaytimeLine, GivesUpWithinItsLimit) {
     }
 }
 
+struct HeldCase {
+    const char* Name;
+    std::string Reply;
+    bool Time;  // the reply is a time (AskServers takes it)
+};
+
+void PrintTo(const HeldCase& c, std::ostream* out) {
+    *out << c.Name;
+}
+
+class HeldConnectionTest : public ::testing::TestWithParam<HeldCase> {};
+
+TEST_P(HeldConnectionTest, TheLineEndsTheReadingNotTheConnection) {
+    // A server that sends its line and keeps the connection open: the time is read when the line
+    // has come, not when the limit runs out, or the clock would be wrong by the wait.
+    const std::string reply = GetParam().Reply.empty() ? Line(90) : GetParam().Reply;
+    const auto server = test::LoopbackDaytimeServer::Holding(reply, "127.0.0.2");
+    const auto start = Clock::now();
+    const std::optional<std::string> line = FetchDaytimeLine("127.0.0.2", 5s);
+    EXPECT_LT(Clock::now() - start, 1s);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(*line, reply.substr(0, reply.find('\0')));
+    if (GetParam().Time) {
+        const FetchedTime fetched = AskServers({"127.0.0.2"}, 0, 5s);
+        ASSERT_EQ(fetched.Kind, FetchedTime::Result::Time);
+        EXPECT_NEAR(fetched.DifferenceDays * kSecondsPerDay, 90, 1.5);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Replies, HeldConnectionTest,
+                         ::testing::Values(HeldCase{"NistLine", "", true},
+                                           HeldCase{"CarriageReturnEnds", "\r\n\r\nabc\r", false},
+                                           HeldCase{"ZeroByteEnds", "\nabc\0"s, false}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 // Servers at 127.0.0.2, .3, ... answering as listed; a null reply is an address nobody serves,
 // and "@" followed by a digit is a line 90 s ahead of the clock with that health digit, made
 // when the test runs.
@@ -168,15 +203,26 @@ protected:
 TEST_F(ServiceServersKey, AdministratorsListReplacesTheProgramsOwn) {
     const std::vector<std::string> own = ServiceServerList(std::nullopt);
     EXPECT_EQ(ReadServiceServers(), own);
+    // The key alone, without the value, stores nothing either.
+    {
+        unique_hkey key;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kServiceServersKey, 0, nullptr, 0,
+                                    KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+    }
+    EXPECT_EQ(ReadServiceServers(), own);
     Store(REG_MULTI_SZ,
           "127.0.0.2\0"s
           "127.0.0.3\0\0"s);
     EXPECT_EQ(ReadServiceServers(), (std::vector<std::string>{"127.0.0.2", "127.0.0.3"}));
-    // A value of another type, or one larger than any list of addresses, is not a list.
+    // A value of another type, one larger than any list of addresses, or one of names only is
+    // an administrator's mistake: no servers, never the public ones instead.
     Store(REG_SZ, "127.0.0.2"s);
-    EXPECT_EQ(ReadServiceServers(), own);
-    Store(REG_MULTI_SZ, std::string(5000, '1') + "\0\0"s);
-    EXPECT_EQ(ReadServiceServers(), own);
+    EXPECT_EQ(ReadServiceServers(), std::vector<std::string>{});
+    Store(REG_MULTI_SZ, "127.0.0.2\0"s + std::string(5000, '1') + "\0\0"s);
+    EXPECT_EQ(ReadServiceServers(), std::vector<std::string>{});
+    Store(REG_MULTI_SZ, "localhost\0\0"s);
+    EXPECT_EQ(ReadServiceServers(), std::vector<std::string>{});
 }
 
 }  // namespace
