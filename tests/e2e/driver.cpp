@@ -523,8 +523,18 @@ void Click(HWND control) {
     ::GetWindowRect(control, &rect);
     // The click goes to whatever window lies under the pointer; say so when that is another.
     const POINT middle{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+    const auto onTop = [&] {
+        const HWND hit = ::WindowFromPoint(middle);
+        return hit == control || ::IsChild(control, hit);
+    };
+    // A window just shown reaches the front a moment later under Wine's X11 driver, as a user
+    // sees it come up before clicking; one that never does is a fault.
+    try {
+        WaitFor("the control to come to the front", Ms(2000), onTop);
+    } catch (const Failure&) {
+    }
     const HWND hit = ::WindowFromPoint(middle);
-    if (hit != control && !::IsChild(control, hit))
+    if (!onTop())
         throw Failure("a click on " + ClassOf(control) + " \"" + TextOf(control) +
                       "\" would land on " + ClassOf(hit) + " \"" + TextOf(hit) +
                       "\", which lies above it");
